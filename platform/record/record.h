@@ -1,0 +1,20 @@
+// Recording of runs, on both platforms: a virtual millisecond clock (VESPERGLEN_FRAME_MS),
+// captured frames (VESPERGLEN_CAPTURE, VESPERGLEN_CAPTURE_EVERY) and bounded runs
+// (VESPERGLEN_FRAMES). The system calls RecordAfterPresent once per present; everything else
+// stays inside platform/.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct IDirect3DDevice8;
+
+// True when VESPERGLEN_FRAME_MS is set: timeGetTime then starts at 0 and moves only at presents.
+bool VirtualClockActive();
+// The virtual clock's current value in milliseconds.
+DWORD VirtualClockNow();
+// Advances the virtual clock by the frame length; no effect when it is not active.
+void VirtualClockAdvance();
+
+// After every IDirect3DDevice8::Present: captures the back buffer when asked, advances the
+// virtual clock, and posts WM_QUIT after the VESPERGLEN_FRAMES-th present.
+void RecordAfterPresent(IDirect3DDevice8* device);

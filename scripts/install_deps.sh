@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs the Debian packages the build, the tests and the runs need, when any is missing.
+# Usage: scripts/install_deps.sh [run|test|ci]
+set -e
+mode=${1:-test}
+packages="build-essential cmake pkg-config libsdl2-dev libstb-dev libvorbis-dev libopenmpt-dev
+  libgtest-dev fonts-dejavu-core"
+case "$mode" in
+  run) packages="$packages imagemagick" ;;
+  test) ;;
+  ci) packages="$packages clang libclang-rt-14-dev mingw-w64 xvfb xdotool imagemagick sox" ;;
+esac
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  SUDO=""
+  [ "$(id -u)" = 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing >/dev/null
+fi
