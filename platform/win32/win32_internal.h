@@ -1,0 +1,207 @@
+// Platform-internal model of the Win32 window subset over SDL2. System code never includes this;
+// the dialog and control layer, the Direct3D stand-in and the tests of platform/ do.
+//
+// Windows
+//   A fixed table of `Win32Window` records. A handle is a counter value cast to HWND (1, 2, 3 ...,
+//   never reused), so a stale handle is simply not found and IsWindow is false for it. A host window
+//   named by its X11 id (the preview's parent) is adopted on first use as a "foreign" top-level
+//   record whose handle is that id (Win32AdoptForeignWindow).
+//   `rect` is relative to the parent's client area (top-level: screen). Top-level windows have no
+//   drawn non-client area on Linux (the desktop's window manager draws frames), so their client
+//   area is their whole rect; AdjustWindowRect and GetClientRect agree on that.
+//   A top-level WS_POPUP window with WS_EX_TOPMOST is the saver's full-screen window: on a display it
+//   becomes a borderless window covering the screen, its surface scaled to fit (aspect kept, black
+//   bars). Other top-level windows get an SDL window of exactly their size.
+//
+// Drawing
+//   Every top-level window owns a surface: 32-bit pixels 0x00RRGGBB (the byte order of a 32-bit DIB),
+//   rows top first, the size of its client area. GDI draws into it; a child draws into its top-level
+//   surface at its offset, clipped to itself and its ancestors (Win32ClipToWindow). Drawing marks the
+//   surface dirty; the message functions present dirty surfaces before they wait or report an empty
+//   queue, and Win32PresentSurface does it at once. Headless the surfaces exist all the same, so tests
+//   can read pixels.
+//
+// Painting
+//   InvalidateRect grows a window's update rectangle. When no posted message, input or quit is
+//   pending, GetMessageA/PeekMessageA hand out WM_PAINT for windows with an update region, parents
+//   before children, as Windows does. BeginPaint sends WM_ERASEBKGND when erasing was asked, validates
+//   and returns a DC clipped to the update rectangle; EndPaint releases it.
+//
+// Input
+//   SDL events become posted messages: mouse messages go to the capture window (SetCapture), else the
+//   deepest visible, enabled window under the cursor, in its client coordinates; keys go to the focus
+//   window (SetFocus), else the active top-level window. SIGINT/SIGTERM post WM_QUIT.
+//
+// Tables never grow; creation past their size fails the way the real call reports failure.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+
+constexpr int kMaxWindowClasses = 64;
+constexpr int kMaxWindows = 512;
+constexpr int kMaxDcs = 64;
+constexpr int kMaxGdiObjects = 1024;
+constexpr int kMaxWindowText = 512;
+constexpr int kMaxClassName = 64;
+
+struct Win32Class {
+  bool used;
+  char name[kMaxClassName];
+  UINT style;
+  WNDPROC proc;
+  HINSTANCE instance;
+  HICON icon;
+  HCURSOR cursor;
+  HBRUSH background;
+};
+
+struct Win32Window {
+  HWND handle;  // null: free slot
+  int classIndex;  // into win32Classes; -1 for a foreign window
+  WNDPROC proc;
+  HWND parent;  // null for top-level windows
+  DWORD style;
+  DWORD exStyle;
+  LONG_PTR id;  // GWLP_ID (the HMENU argument of a child)
+  HINSTANCE instance;
+  char text[kMaxWindowText];
+  RECT rect;  // relative to the parent's client area; top-level: screen
+  bool foreign;  // adopted host window, not created by us
+  bool destroying;  // WM_DESTROY sent, record about to be freed
+
+  // Set/GetWindowLongPtrA slots.
+  LONG_PTR userData;  // GWLP_USERDATA
+  LONG_PTR msgResult;  // DWLP_MSGRESULT (dialogs)
+
+  // For the dialog and control layer; the window core only clears them.
+  DLGPROC dialogProc;
+  LONG_PTR dialogData;
+  HFONT font;  // WM_SETFONT
+  void* controlData;  // owned by the control's procedure, freed by it on WM_NCDESTROY
+
+  // Paint cycle.
+  RECT updateRect;  // client coordinates; empty when valid
+  bool eraseBackground;
+
+  // Top-level only.
+  SDL_Window* sdlWindow;  // null headless or for a child
+  SDL_Renderer* renderer;
+  SDL_Texture* texture;
+  int textureWidth, textureHeight;
+  uint32_t* surface;  // client-sized, 0x00RRGGBB
+  int surfaceWidth, surfaceHeight;
+  bool surfaceDirty;
+  bool showsFrames;  // the Direct3D stand-in presents into it; exposure re-shows its last frame only
+};
+
+// What a GDI handle stands for.
+enum class Win32GdiKind { Free, Bitmap, Brush, Font, Pen };
+
+struct Win32GdiObject {
+  HGDIOBJ handle;
+  Win32GdiKind kind;
+  bool stock;  // DeleteObject leaves stock objects alone
+  COLORREF color;  // brush, pen
+  bool nullBrush;  // NULL_BRUSH paints nothing
+  uint32_t* pixels;  // bitmap: 0x00RRGGBB, rows top first
+  int width, height;
+  int bitsPixel;  // as loaded, for GetObjectA
+  int fontIndex;  // font: meaning given by the text layer
+  int fontHeight;  // font: pixel height asked for
+  int fontWeight;
+};
+
+struct Win32Dc {
+  HDC handle;  // null: free slot
+  HWND window;  // window DC; null for a memory DC
+  bool memory;  // CreateCompatibleDC
+  bool fromBeginPaint;
+  HGDIOBJ bitmap;  // memory DC: selected bitmap (a 1x1 stock one at creation, as in GDI)
+  HGDIOBJ brush;
+  HGDIOBJ font;
+  HGDIOBJ pen;
+  COLORREF textColor;
+  COLORREF bkColor;
+  int bkMode;
+};
+
+// Where a DC's drawing lands: pixels, pitch in pixels, the DC origin in those pixels and the clip
+// rectangle in pixel coordinates (already intersected with the target's bounds). Pixels are null when
+// the target has nothing to draw into (a memory DC with its stock 1x1 bitmap still has one pixel).
+struct Win32DrawTarget {
+  uint32_t* pixels;
+  int width, height;  // of the whole pixel buffer; pitch is `width`
+  POINT origin;  // logical (0,0) of the DC
+  RECT clip;  // in buffer pixels
+};
+
+extern Win32Class win32Classes[kMaxWindowClasses];
+extern Win32Window win32Windows[kMaxWindows];
+extern Win32Dc win32Dcs[kMaxDcs];
+extern Win32GdiObject win32GdiObjects[kMaxGdiObjects];
+
+// ---- Display --------------------------------------------------------------------------------
+// Starts SDL video once when a display exists; harmless headless. Installs the signal handlers.
+void Win32InitVideo();
+
+// ---- Windows --------------------------------------------------------------------------------
+Win32Window* Win32FindWindow(HWND window);
+Win32Class* Win32FindClass(const char* name);
+Win32Window* Win32TopLevelOf(Win32Window* window);
+// Offset of the window's client area inside its top-level surface.
+POINT Win32OffsetInTopLevel(Win32Window* window);
+// The window's client rectangle in top-level surface pixels, clipped by every ancestor; empty when
+// nothing of it can be seen.
+RECT Win32ClipToWindow(Win32Window* window);
+// True when the window and all its ancestors are visible.
+bool Win32IsShown(Win32Window* window);
+// Adopts an X11 window (the preview host) as a foreign top-level record; null when the handle is
+// neither ours nor an existing X11 window. Headless it is adopted with the size of a preview pane.
+Win32Window* Win32AdoptForeignWindow(HWND window);
+// The deepest visible, enabled window under `point` (top-level surface pixels); `clientPoint` gets
+// the point in its client coordinates.
+HWND Win32WindowFromPoint(Win32Window* topLevel, POINT point, POINT* clientPoint);
+// The top-level window of an SDL window id, or null.
+Win32Window* Win32WindowFromSdlId(uint32_t sdlWindowId);
+
+// ---- Painting and surfaces --------------------------------------------------------------------
+// Copies the top-level surface to its SDL window now (scaled to fit for the full-screen window).
+void Win32PresentSurface(Win32Window* topLevel);
+// Presents every dirty top-level surface.
+void Win32PresentDirtySurfaces();
+// Marks the surface behind a window DC dirty after drawing through it; memory DCs are ignored.
+void Win32MarkDcDrawn(HDC dc);
+// The window (or its top-level ancestor) with a pending update region, parents first; null if none.
+HWND Win32NextWindowToPaint();
+
+// ---- GDI ------------------------------------------------------------------------------------
+Win32Dc* Win32FindDc(HDC dc);
+Win32GdiObject* Win32FindGdiObject(HGDIOBJ object);
+// A new GDI object of `kind` (fields zeroed), or null when the table is full.
+Win32GdiObject* Win32NewGdiObject(Win32GdiKind kind);
+// Where drawing through `dc` lands; false when the DC is unknown.
+bool Win32GetDrawTarget(HDC dc, Win32DrawTarget* target);
+// COLORREF (0x00BBGGRR) to surface pixel (0x00RRGGBB) and back.
+uint32_t Win32PixelFromColor(COLORREF color);
+COLORREF Win32ColorFromPixel(uint32_t pixel);
+// Fills a rectangle in DC logical coordinates, clipped; marks the surface drawn.
+void Win32FillDcRect(HDC dc, const RECT& rect, uint32_t pixel);
+
+// ---- Messages ---------------------------------------------------------------------------------
+// Moves pending SDL events into the queue as messages and turns a caught signal into WM_QUIT.
+void Win32PumpEvents();
+// Removes posted messages, timers and paint state of a window being destroyed.
+void Win32ForgetWindowMessages(HWND window);
+// The window that gets keys: the focus window, else the active top-level window.
+HWND Win32KeyboardTarget();
+// Internal: clears capture, focus and activation state that names a destroyed window.
+void Win32ForgetWindowInput(HWND window);
+
+// ---- Files -----------------------------------------------------------------------------------
+// Decodes a Windows BMP file (8-bit palettised, 24 or 32 bits, bottom-up or top-down) into a new
+// bitmap object; null when the file is missing, malformed or too large.
+HBITMAP Win32LoadBitmapFile(const char* path);
