@@ -1,0 +1,23 @@
+// Platform-private controls of the software Direct3D 8 device, for tests and the benchmark.
+// System code never includes this file.
+#pragma once
+#include <d3d8.h>
+
+// Replaces the adapter's mode list with `modes` (copied, at most 64); a count below 0 brings
+// back the built-in list. Applies to Direct3D objects created afterwards as well as existing ones.
+void SoftwareAdapterSetModes(const D3DDISPLAYMODE* modes, int count);
+
+// Makes the adapter refuse every device (CreateDevice fails with D3DERR_NOTAVAILABLE) until
+// called again with false, so that the start-up failure path can run.
+void SoftwareAdapterFailCreateDevice(bool fail);
+
+// Simulates the loss of a device made by Direct3DCreate8: TestCooperativeLevel reports
+// D3DERR_DEVICELOST for the next `lostReports` calls, then D3DERR_DEVICENOTRESET until Reset
+// succeeds. While lost, Present and drawing are ignored, as on a real device.
+void SoftwareDeviceLose(IDirect3DDevice8* device, int lostReports);
+
+// Number of Reset calls the device has accepted since creation.
+int SoftwareDeviceResetCount(IDirect3DDevice8* device);
+
+// Number of Present calls the device has accepted since creation.
+int SoftwareDevicePresentCount(IDirect3DDevice8* device);
