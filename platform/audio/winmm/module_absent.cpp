@@ -1,0 +1,13 @@
+// Module music in the Windows build: no module library is linked, so modules stay silent.
+#include <cstdio>
+
+#include "platform/audio/music_source.h"
+
+MusicSource* OpenModuleSource(const unsigned char*, size_t) {
+  static bool told = false;
+  if (!told) {
+    std::fprintf(stderr, "Module music is not available in this build; the music stays silent.\n");
+    told = true;
+  }
+  return nullptr;
+}
