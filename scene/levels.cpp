@@ -1,0 +1,4 @@
+#include "scene/levels.h"
+
+int shownScene = 0;
+int nextScene = 0;
