@@ -32,6 +32,11 @@
 //   deepest visible, enabled window under the cursor, in its client coordinates; keys go to the focus
 //   window (SetFocus), else the active top-level window. SIGINT/SIGTERM post WM_QUIT.
 //
+// Who defines what: the window core (window.cpp, message_queue.cpp, timer.cpp, sdl_events.cpp,
+// gdi.cpp, bitmap_file.cpp, display.cpp) defines every user32/gdi32 call of windows.h except the
+// dialog calls (DialogBoxParamA, EndDialog, IsDialogMessageA, GetDlgItem, GetDlgCtrlID,
+// SendDlgItemMessageA, Set/GetDlgItemTextA, CheckDlgButton, IsDlgButtonChecked) and DrawTextA.
+//
 // Tables never grow; creation past their size fails the way the real call reports failure.
 #pragma once
 #include <windows.h>
@@ -64,6 +69,7 @@ struct Win32Window {
   int classIndex;  // into win32Classes; -1 for a foreign window
   WNDPROC proc;
   HWND parent;  // null for top-level windows
+  HWND owner;  // top-level windows created with a parent handle (GetParent reports it)
   DWORD style;
   DWORD exStyle;
   LONG_PTR id;  // GWLP_ID (the HMENU argument of a child)
@@ -89,6 +95,7 @@ struct Win32Window {
 
   // Top-level only.
   SDL_Window* sdlWindow;  // null headless or for a child
+  bool sdlWindowBorrowed;  // made from an existing X11 window: never shown, hidden, moved or destroyed
   SDL_Renderer* renderer;
   SDL_Texture* texture;
   int textureWidth, textureHeight;
@@ -127,6 +134,8 @@ struct Win32Dc {
   COLORREF textColor;
   COLORREF bkColor;
   int bkMode;
+  bool hasPaintClip;  // BeginPaint: drawing is limited to the update rectangle
+  RECT paintClip;  // client coordinates
 };
 
 // Where a DC's drawing lands: pixels, pitch in pixels, the DC origin in those pixels and the clip
@@ -198,8 +207,52 @@ void Win32PumpEvents();
 void Win32ForgetWindowMessages(HWND window);
 // The window that gets keys: the focus window, else the active top-level window.
 HWND Win32KeyboardTarget();
-// Internal: clears capture, focus and activation state that names a destroyed window.
+// The window that SetCapture named, or null.
+HWND Win32CaptureWindow();
+// Clears capture, focus and activation state that names a destroyed window.
 void Win32ForgetWindowInput(HWND window);
+// Makes `topLevel` the active window (WM_ACTIVATEAPP when the process was inactive, WM_ACTIVATE).
+void Win32Activate(HWND topLevel);
+// The process lost activation to another program (WM_ACTIVATE WA_INACTIVE, WM_ACTIVATEAPP 0).
+void Win32DeactivateApp();
+// Runs the destruction cascade for a window we did not create (the preview host went away).
+void Win32DestroyForeignWindow(Win32Window* window);
+
+// ---- Timers (between the core files) ----------------------------------------------------------
+// Takes the first due timer for `window` (null: any) as a WM_TIMER message; reschedules it when
+// `remove` is set.
+bool Win32TakeDueTimer(HWND window, DWORD now, MSG* msg, bool remove);
+// Milliseconds until the next timer is due, at most `limit`.
+DWORD Win32TimeToNextTimer(DWORD now, DWORD limit);
+void Win32KillWindowTimers(HWND window);
+
+// ---- Display internals ---------------------------------------------------------------------
+// Creates the SDL window for a new top-level record (hidden); nothing headless.
+void Win32CreateSdlWindow(Win32Window* window);
+void Win32DestroySdlWindow(Win32Window* window);
+void Win32ShowSdlWindow(Win32Window* window, bool show);
+// Maps a point in SDL window coordinates to the top-level surface (undoes scaling to fit).
+POINT Win32SurfacePointFromSdl(Win32Window* topLevel, int x, int y);
+// The X11 window the full-screen run draws into instead of its own (XSCREENSAVER_WINDOW,
+// -window-id N, --window-id N); 0 when none.
+unsigned long Win32SaverHostWindowId();
+// Watches adopted X11 windows and destroys their records when they go away.
+void Win32PollForeignWindows();
+// The size of an existing X11 window; false when there is no such window (or no X display).
+bool Win32X11WindowSize(unsigned long id, int* width, int* height);
+// Starts watching an X11 window for its destruction.
+void Win32WatchX11Window(unsigned long id);
+// An SDL window drawing into an existing X11 window; null when that fails.
+SDL_Window* Win32BorrowX11Window(unsigned long id);
+// Sets the SDL window's title from the record's text.
+void Win32SyncTitle(Win32Window* window);
+// True for a WS_POPUP | WS_EX_TOPMOST top-level window: the saver's full-screen window.
+bool Win32IsFullScreenWindow(const Win32Window* window);
+
+// ---- Signals ----------------------------------------------------------------------------------
+void Win32InstallSignalHandlers();
+// True once per caught SIGINT/SIGTERM.
+bool Win32TakeSignal();
 
 // ---- Files -----------------------------------------------------------------------------------
 // Decodes a Windows BMP file (8-bit palettised, 24 or 32 bits, bottom-up or top-down) into a new

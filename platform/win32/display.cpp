@@ -1,0 +1,233 @@
+// The display side of the window subset: SDL video, SDL windows for top-level windows, showing
+// surfaces and presented frames scaled to fit, the cursor and the screen metrics.
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/win32/win32_display.h"
+#include "platform/win32/win32_internal.h"
+
+namespace {
+
+constexpr int kHeadlessScreenWidth = 800;
+constexpr int kHeadlessScreenHeight = 600;
+
+enum class VideoState { Unknown, Headless, Ready };
+VideoState videoState = VideoState::Unknown;
+int cursorCounter = 0;
+
+bool DisplayNamed() {
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (driver != nullptr && std::strcmp(driver, "dummy") == 0) return false;
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+}
+
+struct FitRect {
+  int x, y, width, height;
+};
+
+// The largest rectangle of the picture's aspect inside the output, centred: black bars elsewhere.
+FitRect FitInside(int outputWidth, int outputHeight, int width, int height) {
+  if (width <= 0 || height <= 0) return FitRect{0, 0, outputWidth, outputHeight};
+  FitRect r;
+  if (int64_t(outputWidth) * height <= int64_t(outputHeight) * width) {
+    r.width = outputWidth;
+    r.height = int(int64_t(height) * outputWidth / width);
+  } else {
+    r.height = outputHeight;
+    r.width = int(int64_t(width) * outputHeight / height);
+  }
+  r.x = (outputWidth - r.width) / 2;
+  r.y = (outputHeight - r.height) / 2;
+  return r;
+}
+
+bool EnsureRenderer(Win32Window* window) {
+  if (window->renderer != nullptr) return true;
+  // Borrowed windows keep their X visual, which only the software renderer is sure to match.
+  if (!window->sdlWindowBorrowed) window->renderer = SDL_CreateRenderer(window->sdlWindow, -1, 0);
+  if (window->renderer == nullptr) {
+    window->renderer = SDL_CreateRenderer(window->sdlWindow, -1, SDL_RENDERER_SOFTWARE);
+  }
+  return window->renderer != nullptr;
+}
+
+bool EnsureTexture(Win32Window* window, int width, int height) {
+  if (window->texture != nullptr && window->textureWidth == width && window->textureHeight == height) return true;
+  if (window->texture != nullptr) SDL_DestroyTexture(window->texture);
+  window->texture = SDL_CreateTexture(window->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                      width, height);
+  window->textureWidth = window->texture != nullptr ? width : 0;
+  window->textureHeight = window->texture != nullptr ? height : 0;
+  return window->texture != nullptr;
+}
+
+void RenderTexture(Win32Window* window) {
+  int outputWidth = 0, outputHeight = 0;
+  SDL_GetRendererOutputSize(window->renderer, &outputWidth, &outputHeight);
+  FitRect fit = FitInside(outputWidth, outputHeight, window->textureWidth, window->textureHeight);
+  SDL_Rect destination = {fit.x, fit.y, fit.width, fit.height};
+  SDL_SetRenderDrawColor(window->renderer, 0, 0, 0, 255);
+  SDL_RenderClear(window->renderer);
+  SDL_RenderCopy(window->renderer, window->texture, nullptr, &destination);
+  SDL_RenderPresent(window->renderer);
+}
+
+void ShowPixels(Win32Window* window, const uint32_t* pixels, int width, int height, int pitchBytes) {
+  if (window->sdlWindow == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
+  if (!EnsureRenderer(window) || !EnsureTexture(window, width, height)) return;
+  SDL_UpdateTexture(window->texture, nullptr, pixels, pitchBytes);
+  RenderTexture(window);
+}
+
+void SetVsync(Win32Window* window, bool on) {
+  static int current = -1;
+  if (current == int(on)) return;
+  current = int(on);
+  SDL_RenderSetVSync(window->renderer, on ? 1 : 0);
+}
+
+SDL_Window* CreateFullScreenWindow(Win32Window* window) {
+  unsigned long host = Win32SaverHostWindowId();
+  if (host != 0) {
+    SDL_Window* borrowed = Win32BorrowX11Window(host);
+    if (borrowed != nullptr) {
+      window->sdlWindowBorrowed = true;
+      return borrowed;
+    }
+  }
+  SDL_DisplayMode mode = {};
+  SDL_GetDesktopDisplayMode(0, &mode);
+  Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP;
+  return SDL_CreateWindow(window->text, 0, 0, mode.w, mode.h, flags);
+}
+
+SDL_Window* CreatePlainWindow(Win32Window* window) {
+  Uint32 flags = SDL_WINDOW_HIDDEN;
+  if ((window->style & WS_CAPTION) != WS_CAPTION) flags |= SDL_WINDOW_BORDERLESS;
+  if ((window->exStyle & WS_EX_TOPMOST) != 0) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+  if ((window->style & WS_POPUP) != 0 && (window->style & WS_CAPTION) == 0) flags |= SDL_WINDOW_POPUP_MENU;
+  int width = window->rect.right - window->rect.left, height = window->rect.bottom - window->rect.top;
+  return SDL_CreateWindow(window->text, window->rect.left, window->rect.top, width > 0 ? width : 1,
+                          height > 0 ? height : 1, flags);
+}
+
+}  // namespace
+
+bool Win32HasDisplay() {
+  Win32InitVideo();
+  return videoState == VideoState::Ready;
+}
+
+void Win32InitVideo() {
+  if (videoState != VideoState::Unknown) return;
+  videoState = VideoState::Headless;
+  Win32InstallSignalHandlers();
+  if (!DisplayNamed()) return;
+  // Our own handlers turn SIGINT/SIGTERM into WM_QUIT; SDL's would only make SDL_QUIT events.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) videoState = VideoState::Ready;
+}
+
+void Win32CreateSdlWindow(Win32Window* window) {
+  if (!Win32HasDisplay() || window->parent != nullptr || window->foreign) return;
+  window->sdlWindow = Win32IsFullScreenWindow(window) ? CreateFullScreenWindow(window) : CreatePlainWindow(window);
+}
+
+void Win32DestroySdlWindow(Win32Window* window) {
+  if (window->texture != nullptr) SDL_DestroyTexture(window->texture);
+  if (window->renderer != nullptr) SDL_DestroyRenderer(window->renderer);
+  // SDL leaves a window it did not create in place.
+  if (window->sdlWindow != nullptr) SDL_DestroyWindow(window->sdlWindow);
+  window->texture = nullptr;
+  window->renderer = nullptr;
+  window->sdlWindow = nullptr;
+}
+
+void Win32ShowSdlWindow(Win32Window* window, bool show) {
+  if (window->sdlWindow == nullptr || window->sdlWindowBorrowed) return;
+  if (!show) {
+    SDL_HideWindow(window->sdlWindow);
+    return;
+  }
+  if (!Win32IsFullScreenWindow(window)) {
+    int width = window->rect.right - window->rect.left, height = window->rect.bottom - window->rect.top;
+    SDL_SetWindowSize(window->sdlWindow, width > 0 ? width : 1, height > 0 ? height : 1);
+    SDL_SetWindowPosition(window->sdlWindow, window->rect.left, window->rect.top);
+  }
+  SDL_ShowWindow(window->sdlWindow);
+  SDL_RaiseWindow(window->sdlWindow);
+  window->surfaceDirty = true;
+}
+
+void Win32SyncTitle(Win32Window* window) {
+  if (window->sdlWindow != nullptr && !window->sdlWindowBorrowed) SDL_SetWindowTitle(window->sdlWindow, window->text);
+}
+
+Win32Window* Win32WindowFromSdlId(uint32_t sdlWindowId) {
+  if (sdlWindowId == 0) return nullptr;
+  for (Win32Window& window : win32Windows) {
+    if (window.handle != nullptr && window.sdlWindow != nullptr && SDL_GetWindowID(window.sdlWindow) == sdlWindowId) {
+      return &window;
+    }
+  }
+  return nullptr;
+}
+
+POINT Win32SurfacePointFromSdl(Win32Window* topLevel, int x, int y) {
+  if (topLevel->sdlWindow == nullptr || topLevel->surfaceWidth <= 0) return POINT{x, y};
+  int windowWidth = 0, windowHeight = 0;
+  SDL_GetWindowSize(topLevel->sdlWindow, &windowWidth, &windowHeight);
+  FitRect fit = FitInside(windowWidth, windowHeight, topLevel->surfaceWidth, topLevel->surfaceHeight);
+  if (fit.width <= 0 || fit.height <= 0) return POINT{x, y};
+  return POINT{LONG(int64_t(x - fit.x) * topLevel->surfaceWidth / fit.width),
+               LONG(int64_t(y - fit.y) * topLevel->surfaceHeight / fit.height)};
+}
+
+void Win32PresentSurface(Win32Window* topLevel) {
+  topLevel->surfaceDirty = false;
+  if (topLevel->showsFrames && topLevel->texture != nullptr) {
+    RenderTexture(topLevel);
+    return;
+  }
+  ShowPixels(topLevel, topLevel->surface, topLevel->surfaceWidth, topLevel->surfaceHeight,
+             topLevel->surfaceWidth * 4);
+}
+
+void Win32PresentDirtySurfaces() {
+  for (Win32Window& window : win32Windows) {
+    if (window.handle != nullptr && window.parent == nullptr && window.surfaceDirty) Win32PresentSurface(&window);
+  }
+}
+
+void Win32ShowFrame(HWND window, const uint32_t* pixels, int width, int height, int pitchBytes,
+                    bool waitForRetrace) {
+  Win32Window* top = Win32TopLevelOf(Win32FindWindow(window));
+  if (top == nullptr || top->sdlWindow == nullptr) return;
+  top->showsFrames = true;
+  if (!EnsureRenderer(top)) return;
+  SetVsync(top, waitForRetrace);
+  ShowPixels(top, pixels, width, height, pitchBytes);
+}
+
+int GetSystemMetrics(int index) {
+  SDL_DisplayMode mode = {};
+  bool known = Win32HasDisplay() && SDL_GetDesktopDisplayMode(0, &mode) == 0;
+  switch (index) {
+    case SM_CXSCREEN: return known ? mode.w : kHeadlessScreenWidth;
+    case SM_CYSCREEN: return known ? mode.h : kHeadlessScreenHeight;
+    default: return 0;
+  }
+}
+
+// The cursor shows while the counter is zero or more, as in Windows.
+int ShowCursor(BOOL show) {
+  cursorCounter += show ? 1 : -1;
+  if (Win32HasDisplay()) SDL_ShowCursor(cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  return cursorCounter;
+}
