@@ -4,7 +4,8 @@
 // documented signatures and parameter meanings, decoding JPEG (baseline and progressive), TGA
 // (uncompressed and RLE; 8-bit grey, 24 and 32 bit; either origin), BMP and PNG with stb_image.
 // Leaves out: the rest of the library; palettes (the palette arguments are accepted and unused);
-// dithering; DDS and the other file formats.
+// dithering; DDS and the other file formats; textures that cannot be locked (D3DPOOL_DEFAULT).
+// A format or size the device refuses falls back to A8R8G8B8, then to power-of-two sides.
 // Only the public Direct3D 8 interfaces are called, so the same code runs over d3d8.dll.
 #pragma once
 
