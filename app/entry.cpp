@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/hyperlink.h"
 #include "app/settings.h"
+#include "app/settings_dialog.h"
 #include "math/scalar.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -112,11 +115,12 @@ void ShutdownApp() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // (scene) 1. currentScreenState = &sceneState
   BuildSettingsKeyPath();
-  // (dialog) 3. RegisterHyperlinkClass
+  RegisterHyperlinkClass();
   runMode = ParseCommandLine(GetCommandLineA());
   LoadSettings();
   if (runMode == Configure) {
-    // (dialog) 6. the settings dialog, owned by parentWindow
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), parentWindow,
+                    SettingsDialogProc, 0);
     return 0;
   }
   SetWindowPlacement();
