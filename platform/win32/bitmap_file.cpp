@@ -30,7 +30,13 @@ struct BmpLayout {
   size_t stride;
 };
 
-unsigned char* ReadWholeFile(const char* path, long* size) {
+// Windows paths name folders with backslashes.
+unsigned char* ReadWholeFile(const char* windowsPath, long* size) {
+  char path[MAX_PATH * 4];
+  std::snprintf(path, sizeof path, "%s", windowsPath);
+  for (char* p = path; *p != '\0'; p++) {
+    if (*p == '\\') *p = '/';
+  }
   FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return nullptr;
   unsigned char* data = nullptr;
