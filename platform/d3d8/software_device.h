@@ -3,7 +3,7 @@
 #pragma once
 #include <d3d8.h>
 
-// Replaces the adapter's mode list with `modes` (copied, at most 64); a count below 0 brings
+// Replaces the adapter's mode list with `modes` (copied, at most 128); a count below 0 brings
 // back the built-in list. Applies to Direct3D objects created afterwards as well as existing ones.
 void SoftwareAdapterSetModes(const D3DDISPLAYMODE* modes, int count);
 

@@ -1,0 +1,760 @@
+#include "platform/d3d8/rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Triangles reaching further than this many viewport half-sizes beyond the centre are clipped;
+// the rest rely on the scissor to the viewport. Keeps screen coordinates small enough for the
+// 28.4 fixed-point edge arithmetic.
+constexpr float kGuardBand = 16.0f;
+constexpr int kSubPixel = 16;
+constexpr int kMaxClipVertices = 16;
+constexpr int kAffineSegment = 256;
+constexpr int kPerspectiveSegment = 16;
+
+struct ScreenVertex {
+  float x, y, z, q;  // q = 1/w
+  float r, g, b, a, u, v;
+};
+
+// value(x, y) = origin + dx * x + dy * y over the screen.
+struct Plane {
+  float origin, dx, dy;
+  float At(float x, float y) const { return origin + dx * x + dy * y; }
+};
+
+enum Attribute { kR, kG, kB, kA, kU, kV, kAttributeCount };
+
+struct Triangle {
+  Plane z;
+  Plane q;                           // used only with perspective
+  Plane attributes[kAttributeCount]; // divided by w when perspective
+  bool perspective;
+  const RasterTextureLevel* level0;
+  const RasterTextureLevel* level1;  // second level of a mip blend, else null
+  float levelBlend;                  // weight of level1, 0..1
+  bool linear;
+  bool flat;
+  uint32_t flatColor;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Small pixel arithmetic
+
+inline uint32_t Mul255(uint32_t a, uint32_t b) {
+  uint32_t t = a * b + 128;
+  return (t + (t >> 8)) >> 8;
+}
+
+inline uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+  return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+inline uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
+
+inline uint32_t ModulateColors(uint32_t x, uint32_t y) {
+  return Pack(Mul255(x >> 24, y >> 24), Mul255(Channel(x, 16), Channel(y, 16)),
+              Mul255(Channel(x, 8), Channel(y, 8)), Mul255(x & 0xFF, y & 0xFF));
+}
+
+// Lerp of two packed colours by f/256, two channels per multiply.
+inline uint32_t LerpPacked(uint32_t a, uint32_t b, uint32_t f) {
+  uint32_t g = 256 - f;
+  uint32_t rb = (((a & 0xFF00FF) * g + (b & 0xFF00FF) * f) >> 8) & 0xFF00FF;
+  uint32_t ag = ((((a >> 8) & 0xFF00FF) * g + ((b >> 8) & 0xFF00FF) * f)) & 0xFF00FF00;
+  return rb | ag;
+}
+
+inline uint32_t Bilinear(uint32_t t00, uint32_t t10, uint32_t t01, uint32_t t11, uint32_t fu, uint32_t fv) {
+  return LerpPacked(LerpPacked(t00, t10, fu), LerpPacked(t01, t11, fu), fv);
+}
+
+inline int CeilDiv(int64_t num, int64_t den) {
+  return int(num >= 0 ? (num + den - 1) / den : -((-num) / den));
+}
+
+// First pixel column at or right of the edge (xa, ya)-(xb, yb) on the row whose centre is at ys,
+// all in 28.4 fixed point with ya < yb. Exact, so two triangles sharing the edge agree on it.
+inline int EdgeColumn(int xa, int ya, int xb, int yb, int ys) {
+  int64_t dy = int64_t(yb) - ya;
+  int64_t num = int64_t(xa) * dy + (int64_t(ys) - ya) * (int64_t(xb) - xa);
+  return CeilDiv(num, dy * kSubPixel);
+}
+
+bool Compare(DWORD func, uint32_t value, uint32_t reference) {
+  switch (func) {
+    case D3DCMP_NEVER: return false;
+    case D3DCMP_LESS: return value < reference;
+    case D3DCMP_EQUAL: return value == reference;
+    case D3DCMP_LESSEQUAL: return value <= reference;
+    case D3DCMP_GREATER: return value > reference;
+    case D3DCMP_NOTEQUAL: return value != reference;
+    case D3DCMP_GREATEREQUAL: return value >= reference;
+    default: return true;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Texture sampling
+
+int AddressIndex(int i, int size, DWORD mode) {
+  switch (mode) {
+    case D3DTADDRESS_MIRROR: {
+      int period = 2 * size;
+      int m = ((i % period) + period) % period;
+      return m < size ? m : period - 1 - m;
+    }
+    case D3DTADDRESS_CLAMP:
+    case D3DTADDRESS_BORDER:
+      return std::clamp(i, 0, size - 1);
+    case D3DTADDRESS_MIRRORONCE:
+      return std::clamp(i < 0 ? -i - 1 : i, 0, size - 1);
+    default:
+      return ((i % size) + size) % size;
+  }
+}
+
+inline float Bounded(float f) { return std::clamp(f, -1.0e9f, 1.0e9f); }
+
+uint32_t SampleLevel(const RasterState& s, const RasterTextureLevel& level, float u, float v, bool linear) {
+  const int w = level.width;
+  const int h = level.height;
+  if (!linear) {
+    int iu = AddressIndex(int(std::floor(Bounded(u * w))), w, s.addressU);
+    int iv = AddressIndex(int(std::floor(Bounded(v * h))), h, s.addressV);
+    return level.texels[iv * w + iu];
+  }
+  float fu = Bounded(u * w - 0.5f);
+  float fv = Bounded(v * h - 0.5f);
+  float bu = std::floor(fu);
+  float bv = std::floor(fv);
+  int u0 = int(bu);
+  int v0 = int(bv);
+  uint32_t wu = uint32_t((fu - bu) * 256.0f);
+  uint32_t wv = uint32_t((fv - bv) * 256.0f);
+  int x0 = AddressIndex(u0, w, s.addressU);
+  int x1 = AddressIndex(u0 + 1, w, s.addressU);
+  const uint32_t* row0 = level.texels + AddressIndex(v0, h, s.addressV) * w;
+  const uint32_t* row1 = level.texels + AddressIndex(v0 + 1, h, s.addressV) * w;
+  return Bilinear(row0[x0], row0[x1], row1[x0], row1[x1], std::min(wu, 256u), std::min(wv, 256u));
+}
+
+uint32_t SampleTexture(const RasterState& s, const Triangle& t, float u, float v) {
+  uint32_t c = SampleLevel(s, *t.level0, u, v, t.linear);
+  if (t.level1) {
+    uint32_t d = SampleLevel(s, *t.level1, u, v, t.linear);
+    c = LerpPacked(c, d, uint32_t(t.levelBlend * 256.0f));
+  }
+  return c | s.texture->alphaOr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Texture stage 0
+
+uint32_t StageArgument(const RasterState& s, DWORD arg, uint32_t diffuse, uint32_t texel) {
+  uint32_t c;
+  switch (arg & D3DTA_SELECTMASK) {
+    case D3DTA_TEXTURE: c = texel; break;
+    case D3DTA_TFACTOR: c = s.textureFactor; break;
+    case D3DTA_SPECULAR: c = 0; break;
+    case D3DTA_TEMP: c = 0; break;
+    default: c = diffuse; break;  // D3DTA_DIFFUSE, and D3DTA_CURRENT on the first stage
+  }
+  if (arg & D3DTA_COMPLEMENT) c = ~c;
+  if (arg & D3DTA_ALPHAREPLICATE) {
+    uint32_t a = c >> 24;
+    c = Pack(a, a, a, a);
+  }
+  return c;
+}
+
+// One channel of a stage operation; x and y are the two arguments' channels, the alphas are
+// those of the diffuse colour, the texel and the texture factor.
+uint32_t StageChannel(DWORD op, uint32_t x, uint32_t y, uint32_t diffuseA, uint32_t texelA, uint32_t factorA) {
+  int v;
+  switch (op) {
+    case D3DTOP_SELECTARG1: return x;
+    case D3DTOP_SELECTARG2: return y;
+    case D3DTOP_MODULATE2X: v = int(Mul255(x, y)) * 2; break;
+    case D3DTOP_MODULATE4X: v = int(Mul255(x, y)) * 4; break;
+    case D3DTOP_ADD: v = int(x + y); break;
+    case D3DTOP_ADDSIGNED: v = int(x + y) - 128; break;
+    case D3DTOP_ADDSIGNED2X: v = (int(x + y) - 128) * 2; break;
+    case D3DTOP_SUBTRACT: v = int(x) - int(y); break;
+    case D3DTOP_ADDSMOOTH: v = int(x + y) - int(Mul255(x, y)); break;
+    case D3DTOP_BLENDDIFFUSEALPHA: v = int(Mul255(x, diffuseA) + Mul255(y, 255 - diffuseA)); break;
+    case D3DTOP_BLENDTEXTUREALPHA: v = int(Mul255(x, texelA) + Mul255(y, 255 - texelA)); break;
+    case D3DTOP_BLENDFACTORALPHA: v = int(Mul255(x, factorA) + Mul255(y, 255 - factorA)); break;
+    case D3DTOP_BLENDCURRENTALPHA: v = int(Mul255(x, diffuseA) + Mul255(y, 255 - diffuseA)); break;
+    case D3DTOP_BLENDTEXTUREALPHAPM: v = int(x + Mul255(y, 255 - texelA)); break;
+    default: return Mul255(x, y);  // D3DTOP_MODULATE and the operations this device lacks
+  }
+  return uint32_t(std::clamp(v, 0, 255));
+}
+
+uint32_t CombineStage(const RasterState& s, uint32_t diffuse, uint32_t texel) {
+  if (s.colorOp == D3DTOP_DISABLE) return diffuse;
+  uint32_t da = diffuse >> 24;
+  uint32_t ta = texel >> 24;
+  uint32_t fa = s.textureFactor >> 24;
+  uint32_t c1 = StageArgument(s, s.colorArg1, diffuse, texel);
+  uint32_t c2 = StageArgument(s, s.colorArg2, diffuse, texel);
+  uint32_t r = StageChannel(s.colorOp, Channel(c1, 16), Channel(c2, 16), da, ta, fa);
+  uint32_t g = StageChannel(s.colorOp, Channel(c1, 8), Channel(c2, 8), da, ta, fa);
+  uint32_t b = StageChannel(s.colorOp, Channel(c1, 0), Channel(c2, 0), da, ta, fa);
+  uint32_t a = da;
+  if (s.alphaOp != D3DTOP_DISABLE) {
+    uint32_t a1 = StageArgument(s, s.alphaArg1, diffuse, texel) >> 24;
+    uint32_t a2 = StageArgument(s, s.alphaArg2, diffuse, texel) >> 24;
+    a = StageChannel(s.alphaOp, a1, a2, da, ta, fa);
+  }
+  return Pack(a, r, g, b);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Segments: up to one span's worth of pixels on one row, attributes linear across it.
+
+struct Segment {
+  int count;
+  float u, v, du, dv;  // normalised texture coordinates and steps
+  float color[4], colorStep[4];  // r, g, b, a in 0..255
+  float z, dz;
+};
+
+uint32_t ColorAt(const Segment& g, int i) {
+  auto ch = [&](int k) { return uint32_t(g.color[k] + g.colorStep[k] * float(i) + 0.5f); };
+  return Pack(ch(kA), ch(kR), ch(kG), ch(kB));
+}
+
+void ShadeGeneric(const RasterState& s, const Triangle& t, const Segment& g, uint32_t* out) {
+  for (int i = 0; i < g.count; ++i) {
+    uint32_t diffuse = t.flat ? t.flatColor : ColorAt(g, i);
+    uint32_t texel = 0xFFFFFFFF;  // a stage without a texture reads opaque white
+    if (s.texture) texel = SampleTexture(s, t, g.u + g.du * float(i), g.v + g.dv * float(i));
+    out[i] = CombineStage(s, diffuse, texel);
+  }
+}
+
+// Fixed-point coordinates in 16.16 texels; unsigned so that wrapping over power-of-two sizes is
+// plain modular arithmetic whatever the distance travelled.
+struct FixedCoords {
+  uint32_t u, v, du, dv;
+};
+
+FixedCoords ToFixed(const Segment& g, int width, int height, bool centreOffset) {
+  auto start = [](float c, int size) {
+    double t = double(c) * size;
+    t -= std::floor(t / size) * size;
+    return uint32_t(int64_t(t * 65536.0));
+  };
+  auto step = [](float d, int size) { return uint32_t(int64_t(double(d) * size * 65536.0)); };
+  FixedCoords f{start(g.u, width), start(g.v, height), step(g.du, width), step(g.dv, height)};
+  if (centreOffset) {
+    f.u -= 0x8000;
+    f.v -= 0x8000;
+  }
+  return f;
+}
+
+struct FixedColor {
+  int32_t c[4], d[4];
+  uint32_t At(int i) const {
+    return Pack(uint32_t(c[kA] + d[kA] * i) >> 16, uint32_t(c[kR] + d[kR] * i) >> 16,
+                uint32_t(c[kG] + d[kG] * i) >> 16, uint32_t(c[kB] + d[kB] * i) >> 16);
+  }
+};
+
+FixedColor ToFixed(const Segment& g) {
+  FixedColor f;
+  for (int k = 0; k < 4; ++k) {
+    f.c[k] = int32_t(g.color[k] * 65536.0f + 32768.0f);
+    f.d[k] = int32_t(g.colorStep[k] * 65536.0f);
+  }
+  return f;
+}
+
+// Texture x diffuse over a power-of-two texture with wrapping on both axes: the common case.
+template <bool Linear, bool Gouraud>
+void ShadeModulateWrap(const RasterState& s, const Triangle& t, const Segment& g, uint32_t* out) {
+  const RasterTextureLevel& level = *t.level0;
+  const uint32_t* texels = level.texels;
+  const uint32_t maskU = uint32_t(level.width - 1);
+  const uint32_t maskV = uint32_t(level.height - 1);
+  const int shiftV = __builtin_ctz(uint32_t(level.width));
+  const uint32_t alphaOr = s.texture->alphaOr;
+  FixedCoords f = ToFixed(g, level.width, level.height, Linear);
+  FixedColor color = ToFixed(g);
+  const uint32_t flat = t.flatColor;
+  const bool white = !Gouraud && flat == 0xFFFFFFFF;
+  uint32_t u = f.u;
+  uint32_t v = f.v;
+  for (int i = 0; i < g.count; ++i, u += f.du, v += f.dv) {
+    uint32_t texel;
+    if (Linear) {
+      uint32_t x0 = (u >> 16) & maskU;
+      uint32_t x1 = (x0 + 1) & maskU;
+      uint32_t y0 = ((v >> 16) & maskV) << shiftV;
+      uint32_t y1 = ((((v >> 16) + 1) & maskV)) << shiftV;
+      texel = Bilinear(texels[y0 + x0], texels[y0 + x1], texels[y1 + x0], texels[y1 + x1], (u >> 8) & 0xFF,
+                       (v >> 8) & 0xFF);
+    } else {
+      texel = texels[(((v >> 16) & maskV) << shiftV) + ((u >> 16) & maskU)];
+    }
+    texel |= alphaOr;
+    if (Gouraud) {
+      out[i] = ModulateColors(texel, color.At(i));
+    } else {
+      out[i] = white ? texel : ModulateColors(texel, flat);
+    }
+  }
+}
+
+void ShadeUntextured(const Triangle& t, const Segment& g, uint32_t* out) {
+  if (t.flat) {
+    std::fill(out, out + g.count, t.flatColor);
+    return;
+  }
+  FixedColor color = ToFixed(g);
+  for (int i = 0; i < g.count; ++i) out[i] = color.At(i);
+}
+
+bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+
+void Shade(const RasterContext& c, const Triangle& t, const Segment& g, uint32_t* out) {
+  const RasterState& s = *c.state;
+  if (c.modulateStage) {
+    if (!s.texture) {
+      ShadeUntextured(t, g, out);
+      return;
+    }
+    const RasterTextureLevel& level = *t.level0;
+    bool fast = !t.level1 && s.addressU == D3DTADDRESS_WRAP && s.addressV == D3DTADDRESS_WRAP &&
+                IsPowerOfTwo(level.width) && IsPowerOfTwo(level.height);
+    if (fast) {
+      if (t.linear) {
+        t.flat ? ShadeModulateWrap<true, false>(s, t, g, out) : ShadeModulateWrap<true, true>(s, t, g, out);
+      } else {
+        t.flat ? ShadeModulateWrap<false, false>(s, t, g, out) : ShadeModulateWrap<false, true>(s, t, g, out);
+      }
+      return;
+    }
+  }
+  ShadeGeneric(s, t, g, out);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Blending and the write to the target
+
+uint32_t BlendFactor(DWORD factor, int channel, uint32_t src, uint32_t dst, bool destHasAlpha) {
+  uint32_t sa = src >> 24;
+  uint32_t da = destHasAlpha ? dst >> 24 : 255;
+  uint32_t sc = channel == 24 ? sa : Channel(src, channel);
+  uint32_t dc = channel == 24 ? da : Channel(dst, channel);
+  switch (factor) {
+    case D3DBLEND_ZERO: return 0;
+    case D3DBLEND_ONE: return 255;
+    case D3DBLEND_SRCCOLOR: return sc;
+    case D3DBLEND_INVSRCCOLOR: return 255 - sc;
+    case D3DBLEND_SRCALPHA: return sa;
+    case D3DBLEND_INVSRCALPHA: return 255 - sa;
+    case D3DBLEND_DESTALPHA: return da;
+    case D3DBLEND_INVDESTALPHA: return 255 - da;
+    case D3DBLEND_DESTCOLOR: return dc;
+    case D3DBLEND_INVDESTCOLOR: return 255 - dc;
+    case D3DBLEND_SRCALPHASAT: return channel == 24 ? 255 : std::min(sa, 255 - da);
+    default: return 255;
+  }
+}
+
+uint32_t BlendGeneric(const RasterState& s, uint32_t src, uint32_t dst) {
+  DWORD srcBlend = s.srcBlend;
+  DWORD destBlend = s.destBlend;
+  if (srcBlend == D3DBLEND_BOTHSRCALPHA) {
+    srcBlend = D3DBLEND_SRCALPHA;
+    destBlend = D3DBLEND_INVSRCALPHA;
+  } else if (srcBlend == D3DBLEND_BOTHINVSRCALPHA) {
+    srcBlend = D3DBLEND_INVSRCALPHA;
+    destBlend = D3DBLEND_SRCALPHA;
+  }
+  uint32_t result = 0;
+  for (int shift = 0; shift <= 24; shift += 8) {
+    int sv = int(Mul255(Channel(src, shift), BlendFactor(srcBlend, shift, src, dst, s.target.hasAlpha)));
+    int dv = int(Mul255(Channel(dst, shift), BlendFactor(destBlend, shift, src, dst, s.target.hasAlpha)));
+    int v;
+    switch (s.blendOp) {
+      case D3DBLENDOP_SUBTRACT: v = sv - dv; break;
+      case D3DBLENDOP_REVSUBTRACT: v = dv - sv; break;
+      case D3DBLENDOP_MIN: v = std::min(int(Channel(src, shift)), int(Channel(dst, shift))); break;
+      case D3DBLENDOP_MAX: v = std::max(int(Channel(src, shift)), int(Channel(dst, shift))); break;
+      default: v = sv + dv; break;
+    }
+    result |= uint32_t(std::clamp(v, 0, 255)) << shift;
+  }
+  return result;
+}
+
+// src * a + dst * (255 - a), rounded, two channels per multiply.
+inline uint32_t BlendOver(uint32_t src, uint32_t dst) {
+  uint32_t a = src >> 24;
+  uint32_t ia = 255 - a;
+  uint32_t rb = (src & 0xFF00FF) * a + (dst & 0xFF00FF) * ia + 0x800080;
+  rb = ((rb + ((rb >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+  uint32_t ag = ((src >> 8) & 0xFF00FF) * a + ((dst >> 8) & 0xFF00FF) * ia + 0x800080;
+  ag = (ag + ((ag >> 8) & 0xFF00FF)) & 0xFF00FF00;
+  return rb | ag;
+}
+
+template <int BlendKind, bool AlphaTest, bool Depth>
+void Output(const RasterContext& c, const Segment& g, const uint32_t* src, uint32_t* dst, uint32_t* depth) {
+  const RasterState& s = *c.state;
+  const float depthScale = float(s.target.depthMax);
+  for (int i = 0; i < g.count; ++i) {
+    uint32_t p = src[i];
+    if (AlphaTest && !c.alphaPass[p >> 24]) continue;
+    if (Depth) {
+      float z = std::clamp(g.z + g.dz * float(i), 0.0f, 1.0f);
+      uint32_t zq = uint32_t(double(z) * depthScale + 0.5);
+      if (!Compare(s.depthFunc, zq, depth[i])) continue;
+      if (c.depthWrite) depth[i] = zq;
+    }
+    if (BlendKind == 1) p = BlendOver(p, dst[i]);
+    if (BlendKind == 2) p = BlendGeneric(s, p, dst[i]);
+    dst[i] = p;
+  }
+}
+
+using OutputFunction = void (*)(const RasterContext&, const Segment&, const uint32_t*, uint32_t*, uint32_t*);
+
+template <int BlendKind>
+OutputFunction PickOutput(bool alphaTest, bool depth) {
+  if (alphaTest) return depth ? Output<BlendKind, true, true> : Output<BlendKind, true, false>;
+  return depth ? Output<BlendKind, false, true> : Output<BlendKind, false, false>;
+}
+
+OutputFunction PickOutput(const RasterContext& c) {
+  bool alphaTest = c.state->alphaTest;
+  switch (c.blendKind) {
+    case 0: return PickOutput<0>(alphaTest, c.depthActive);
+    case 1: return PickOutput<1>(alphaTest, c.depthActive);
+    default: return PickOutput<2>(alphaTest, c.depthActive);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Triangle setup
+
+Plane MakePlane(const float* xs, const float* ys, float a0, float a1, float a2, float inverseArea) {
+  float e1x = xs[1] - xs[0], e1y = ys[1] - ys[0];
+  float e2x = xs[2] - xs[0], e2y = ys[2] - ys[0];
+  float d1 = a1 - a0, d2 = a2 - a0;
+  Plane p;
+  p.dx = (d1 * e2y - d2 * e1y) * inverseArea;
+  p.dy = (d2 * e1x - d1 * e2x) * inverseArea;
+  p.origin = a0 - p.dx * xs[0] - p.dy * ys[0];
+  return p;
+}
+
+float AttributeOf(const ScreenVertex& v, int k) {
+  switch (k) {
+    case kR: return v.r;
+    case kG: return v.g;
+    case kB: return v.b;
+    case kA: return v.a;
+    case kU: return v.u;
+    default: return v.v;
+  }
+}
+
+uint32_t PackVertexColor(const ScreenVertex& v) {
+  auto ch = [](float f) { return uint32_t(std::clamp(f, 0.0f, 255.0f) + 0.5f); };
+  return Pack(ch(v.a), ch(v.r), ch(v.g), ch(v.b));
+}
+
+// Texture coordinate derivatives in texels of the top level, at the triangle's centroid.
+float TexelFootprint(const Triangle& t, const RasterTextureLevel& top, float cx, float cy) {
+  const Plane& pu = t.attributes[kU];
+  const Plane& pv = t.attributes[kV];
+  float dudx = pu.dx, dudy = pu.dy, dvdx = pv.dx, dvdy = pv.dy;
+  if (t.perspective) {
+    float q = t.q.At(cx, cy);
+    if (q <= 0.0f) return 1.0f;
+    float u = pu.At(cx, cy) / q;
+    float v = pv.At(cx, cy) / q;
+    dudx = (pu.dx - u * t.q.dx) / q;
+    dudy = (pu.dy - u * t.q.dy) / q;
+    dvdx = (pv.dx - v * t.q.dx) / q;
+    dvdy = (pv.dy - v * t.q.dy) / q;
+  }
+  float w = float(top.width), h = float(top.height);
+  float rx = std::sqrt(dudx * dudx * w * w + dvdx * dvdx * h * h);
+  float ry = std::sqrt(dudy * dudy * w * w + dvdy * dvdy * h * h);
+  return std::max(rx, ry);
+}
+
+bool IsLinear(DWORD filter) { return filter != D3DTEXF_NONE && filter != D3DTEXF_POINT; }
+
+void ChooseLevels(const RasterState& s, Triangle& t, float cx, float cy) {
+  t.level0 = nullptr;
+  t.level1 = nullptr;
+  t.levelBlend = 0.0f;
+  t.linear = false;
+  if (!s.texture) return;
+  const RasterTexture& tex = *s.texture;
+  int base = std::min(int(s.maxMipLevel), tex.levelCount - 1);
+  int last = tex.levelCount - 1;
+  float footprint = TexelFootprint(t, tex.levels[0], cx, cy);
+  float lod = (footprint > 0.0f ? std::log2(footprint) : -100.0f) + s.mipLodBias;
+  if (lod <= 0.0f || s.mipFilter == D3DTEXF_NONE) {
+    t.linear = IsLinear(lod <= 0.0f ? s.magFilter : s.minFilter);
+    t.level0 = &tex.levels[base];
+    return;
+  }
+  t.linear = IsLinear(s.minFilter);
+  if (s.mipFilter == D3DTEXF_POINT) {
+    t.level0 = &tex.levels[std::min(last, base + int(std::floor(lod + 0.5f)))];
+    return;
+  }
+  int whole = int(std::floor(lod));
+  float fraction = lod - float(whole);
+  int first = std::min(last, base + whole);
+  t.level0 = &tex.levels[first];
+  if (first < last && fraction > 1.0f / 256.0f) {
+    t.level1 = &tex.levels[first + 1];
+    t.levelBlend = fraction;
+  }
+}
+
+void Evaluate(const Triangle& t, float x, float y, float* values) {
+  if (!t.perspective) {
+    for (int k = 0; k < kAttributeCount; ++k) values[k] = t.attributes[k].At(x, y);
+    return;
+  }
+  float q = t.q.At(x, y);
+  float w = q > 0.0f ? 1.0f / q : 0.0f;
+  for (int k = 0; k < kAttributeCount; ++k) values[k] = t.attributes[k].At(x, y) * w;
+}
+
+Segment MakeSegment(const Triangle& t, int y, int x, int count) {
+  Segment g;
+  g.count = count;
+  float fy = float(y);
+  float first[kAttributeCount], last[kAttributeCount];
+  Evaluate(t, float(x), fy, first);
+  Evaluate(t, float(x + count - 1), fy, last);
+  float inverse = count > 1 ? 1.0f / float(count - 1) : 0.0f;
+  for (int k = 0; k < 4; ++k) {
+    float a = std::clamp(first[k], 0.0f, 255.0f);
+    float b = std::clamp(last[k], 0.0f, 255.0f);
+    g.color[k] = a;
+    g.colorStep[k] = (b - a) * inverse;
+  }
+  g.u = first[kU];
+  g.v = first[kV];
+  g.du = (last[kU] - first[kU]) * inverse;
+  g.dv = (last[kV] - first[kV]) * inverse;
+  g.z = t.z.At(float(x), fy);
+  g.dz = t.z.dx;
+  return g;
+}
+
+void DrawSpan(RasterContext& c, const Triangle& t, OutputFunction output, int y, int x0, int x1) {
+  const RasterTarget& target = c.state->target;
+  uint32_t* row = target.pixels + size_t(y) * size_t(target.pitch);
+  uint32_t* depthRow = target.depth ? target.depth + size_t(y) * size_t(target.depthPitch) : nullptr;
+  const int segmentLength = t.perspective ? kPerspectiveSegment : kAffineSegment;
+  for (int x = x0; x < x1; x += segmentLength) {
+    int count = std::min(segmentLength, x1 - x);
+    Segment g = MakeSegment(t, y, x, count);
+    Shade(c, t, g, c.source);
+    output(c, g, c.source, row + x, depthRow ? depthRow + x : nullptr);
+  }
+}
+
+void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
+  const RasterState& s = *c.state;
+  int fx[3], fy[3];
+  float xs[3], ys[3];
+  for (int i = 0; i < 3; ++i) {
+    fx[i] = int(std::lrint(std::clamp(v[i]->x, -1.0e6f, 1.0e6f) * kSubPixel));
+    fy[i] = int(std::lrint(std::clamp(v[i]->y, -1.0e6f, 1.0e6f) * kSubPixel));
+    xs[i] = float(fx[i]) / kSubPixel;
+    ys[i] = float(fy[i]) / kSubPixel;
+  }
+  int64_t area = (int64_t(fx[1]) - fx[0]) * (int64_t(fy[2]) - fy[0]) -
+                 (int64_t(fx[2]) - fx[0]) * (int64_t(fy[1]) - fy[0]);
+  if (area == 0) return;
+  // Screen y grows downwards, so a positive area is a clockwise triangle.
+  if (s.cullMode == D3DCULL_CCW && area < 0) return;
+  if (s.cullMode == D3DCULL_CW && area > 0) return;
+
+  Triangle t;
+  float inverseArea = float(kSubPixel * kSubPixel) / float(area);
+  t.z = MakePlane(xs, ys, v[0]->z, v[1]->z, v[2]->z, inverseArea);
+  float q0 = v[0]->q;
+  t.perspective = std::fabs(v[1]->q - q0) > 1e-6f * std::fabs(q0) || std::fabs(v[2]->q - q0) > 1e-6f * std::fabs(q0);
+  float q[3];
+  for (int i = 0; i < 3; ++i) q[i] = t.perspective ? v[i]->q : 1.0f;
+  t.q = MakePlane(xs, ys, q[0], q[1], q[2], inverseArea);
+  for (int k = 0; k < kAttributeCount; ++k) {
+    t.attributes[k] = MakePlane(xs, ys, AttributeOf(*v[0], k) * q[0], AttributeOf(*v[1], k) * q[1],
+                                AttributeOf(*v[2], k) * q[2], inverseArea);
+  }
+  uint32_t c0 = PackVertexColor(*v[0]);
+  t.flatColor = c0;
+  t.flat = s.flatShading || (PackVertexColor(*v[1]) == c0 && PackVertexColor(*v[2]) == c0);
+  ChooseLevels(s, t, (xs[0] + xs[1] + xs[2]) / 3.0f, (ys[0] + ys[1] + ys[2]) / 3.0f);
+  OutputFunction output = PickOutput(c);
+
+  // Rows top to bottom: sort the corners by y.
+  int order[3] = {0, 1, 2};
+  std::sort(order, order + 3, [&](int a, int b) { return fy[a] < fy[b]; });
+  int x0 = fx[order[0]], y0 = fy[order[0]];
+  int x1 = fx[order[1]], y1 = fy[order[1]];
+  int x2 = fx[order[2]], y2 = fy[order[2]];
+  int64_t sortedArea = (int64_t(x1) - x0) * (int64_t(y2) - y0) - (int64_t(x2) - x0) * (int64_t(y1) - y0);
+  bool longEdgeLeft = sortedArea > 0;
+
+  int top = std::max(CeilDiv(y0, kSubPixel), s.viewportY);
+  int bottom = std::min(CeilDiv(y2, kSubPixel), s.viewportY + s.viewportHeight);
+  int clipLeft = s.viewportX;
+  int clipRight = s.viewportX + s.viewportWidth;
+  for (int row = top; row < bottom; ++row) {
+    int ys = row * kSubPixel;
+    int longX = EdgeColumn(x0, y0, x2, y2, ys);
+    int shortX = ys < y1 ? EdgeColumn(x0, y0, x1, y1, ys) : EdgeColumn(x1, y1, x2, y2, ys);
+    int left = std::max(longEdgeLeft ? longX : shortX, clipLeft);
+    int right = std::min(longEdgeLeft ? shortX : longX, clipRight);
+    if (left < right) DrawSpan(c, t, output, row, left, right);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clipping and projection
+
+float PlaneDistance(const RasterVertex& v, int plane) {
+  switch (plane) {
+    case 0: return v.z;
+    case 1: return v.w - v.z;
+    case 2: return v.x + kGuardBand * v.w;
+    case 3: return kGuardBand * v.w - v.x;
+    case 4: return v.y + kGuardBand * v.w;
+    default: return kGuardBand * v.w - v.y;
+  }
+}
+
+RasterVertex LerpVertex(const RasterVertex& a, const RasterVertex& b, float t) {
+  auto l = [t](float x, float y) { return x + (y - x) * t; };
+  return RasterVertex{l(a.x, b.x), l(a.y, b.y), l(a.z, b.z), l(a.w, b.w), l(a.r, b.r),
+                      l(a.g, b.g), l(a.b, b.b), l(a.a, b.a), l(a.u, b.u), l(a.v, b.v)};
+}
+
+int ClipPolygon(RasterVertex* polygon, int count, int planeMask) {
+  RasterVertex scratch[kMaxClipVertices];
+  RasterVertex* in = polygon;
+  RasterVertex* out = scratch;
+  for (int plane = 0; plane < 6; ++plane) {
+    if (!(planeMask & (1 << plane))) continue;
+    int n = 0;
+    for (int i = 0; i < count; ++i) {
+      const RasterVertex& a = in[i];
+      const RasterVertex& b = in[(i + 1) % count];
+      float da = PlaneDistance(a, plane);
+      float db = PlaneDistance(b, plane);
+      if (da >= 0.0f) out[n++] = a;
+      if ((da >= 0.0f) != (db >= 0.0f) && n < kMaxClipVertices) out[n++] = LerpVertex(a, b, da / (da - db));
+      if (n >= kMaxClipVertices - 1) break;
+    }
+    count = n;
+    std::swap(in, out);
+    if (count < 3) return 0;
+  }
+  if (in != polygon) std::copy(in, in + count, polygon);
+  return count;
+}
+
+ScreenVertex Project(const RasterState& s, const RasterVertex& v) {
+  ScreenVertex p;
+  if (s.pretransformed) {
+    p.x = v.x;
+    p.y = v.y;
+    p.z = v.z;
+    p.q = v.w > 0.0f ? v.w : 1.0f;
+  } else {
+    float q = 1.0f / v.w;
+    p.x = float(s.viewportX) + (v.x * q + 1.0f) * float(s.viewportWidth) * 0.5f;
+    p.y = float(s.viewportY) + (1.0f - v.y * q) * float(s.viewportHeight) * 0.5f;
+    p.z = s.minZ + v.z * q * (s.maxZ - s.minZ);
+    p.q = q;
+  }
+  p.r = v.r;
+  p.g = v.g;
+  p.b = v.b;
+  p.a = v.a;
+  p.u = v.u;
+  p.v = v.v;
+  return p;
+}
+
+int Outcode(const RasterVertex& v) {
+  int code = 0;
+  for (int plane = 0; plane < 6; ++plane) {
+    if (PlaneDistance(v, plane) < 0.0f) code |= 1 << plane;
+  }
+  return code;
+}
+
+}  // namespace
+
+void RasterBegin(RasterContext& context, const RasterState& state) {
+  context.state = &state;
+  uint32_t reference = state.alphaRef & 0xFF;
+  for (uint32_t a = 0; a < 256; ++a) context.alphaPass[a] = Compare(state.alphaFunc, a, reference);
+  context.depthActive = state.depthTest && state.target.depth;
+  context.depthWrite = context.depthActive && state.depthWrite;
+  context.blendKind = 2;
+  bool over = (state.srcBlend == D3DBLEND_SRCALPHA && state.destBlend == D3DBLEND_INVSRCALPHA) ||
+              state.srcBlend == D3DBLEND_BOTHSRCALPHA;
+  bool replace = state.srcBlend == D3DBLEND_ONE && state.destBlend == D3DBLEND_ZERO;
+  if (!state.blend || (replace && state.blendOp == D3DBLENDOP_ADD)) {
+    context.blendKind = 0;
+  } else if (over && state.blendOp == D3DBLENDOP_ADD) {
+    context.blendKind = 1;
+  }
+  auto isDiffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
+  auto modulates = [&](DWORD op, DWORD a1, DWORD a2) {
+    return op == D3DTOP_MODULATE &&
+           ((a1 == D3DTA_TEXTURE && isDiffuse(a2)) || (a2 == D3DTA_TEXTURE && isDiffuse(a1)));
+  };
+  context.modulateStage = modulates(state.colorOp, state.colorArg1, state.colorArg2) &&
+                          modulates(state.alphaOp, state.alphaArg1, state.alphaArg2);
+}
+
+void RasterTriangle(RasterContext& context, const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
+  const RasterState& s = *context.state;
+  if (s.pretransformed) {
+    ScreenVertex p[3] = {Project(s, a), Project(s, b), Project(s, c)};
+    const ScreenVertex* v[3] = {&p[0], &p[1], &p[2]};
+    DrawScreenTriangle(context, v);
+    return;
+  }
+  int codeA = Outcode(a), codeB = Outcode(b), codeC = Outcode(c);
+  if (codeA & codeB & codeC) return;
+  RasterVertex polygon[kMaxClipVertices] = {a, b, c};
+  int count = 3;
+  int planes = codeA | codeB | codeC;
+  if (planes) count = ClipPolygon(polygon, count, planes);
+  if (count < 3) return;
+  ScreenVertex projected[kMaxClipVertices];
+  for (int i = 0; i < count; ++i) {
+    // Only a corner exactly at the eye can be left with w = 0; it has no screen position.
+    if (!(polygon[i].w > 0.0f)) return;
+    projected[i] = Project(s, polygon[i]);
+  }
+  for (int i = 1; i + 1 < count; ++i) {
+    const ScreenVertex* v[3] = {&projected[0], &projected[i], &projected[i + 1]};
+    DrawScreenTriangle(context, v);
+  }
+}

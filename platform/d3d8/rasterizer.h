@@ -1,0 +1,85 @@
+// The triangle pipeline of the software Direct3D 8 device: clipping in homogeneous space,
+// viewport mapping, the top-left fill rule on pixel centres at integer coordinates, texture
+// stage 0, alpha test, depth test and blending into a 32-bit render target.
+#pragma once
+#include <d3d8.h>
+#include <cstdint>
+
+// One vertex after the vertex stage: clip-space position (or, for pre-transformed vertices,
+// screen x, y, z and 1/w), colour channels 0..255 and stage-0 texture coordinates.
+struct RasterVertex {
+  float x, y, z, w;
+  float r, g, b, a;
+  float u, v;
+};
+
+struct RasterTextureLevel {
+  const uint32_t* texels;  // 0xAARRGGBB, rows of `width`
+  int width;
+  int height;
+};
+
+constexpr int kMaxRasterLevels = 16;
+
+struct RasterTexture {
+  RasterTextureLevel levels[kMaxRasterLevels];
+  int levelCount;
+  uint32_t alphaOr;  // 0xFF000000 for formats without alpha
+};
+
+struct RasterTarget {
+  uint32_t* pixels;
+  int pitch;  // in pixels
+  int width;
+  int height;
+  bool hasAlpha;
+  uint32_t* depth;  // null without a depth buffer
+  int depthPitch;
+  uint32_t depthMax;  // largest value the depth format holds
+};
+
+// Everything a draw reads, gathered from the device states once per draw call.
+struct RasterState {
+  RasterTarget target;
+  int viewportX, viewportY, viewportWidth, viewportHeight;
+  float minZ, maxZ;
+  bool pretransformed;
+  DWORD cullMode;
+  bool flatShading;
+  bool depthTest;
+  DWORD depthFunc;
+  bool depthWrite;
+  bool alphaTest;
+  DWORD alphaFunc;
+  DWORD alphaRef;
+  bool blend;
+  DWORD srcBlend, destBlend, blendOp;
+  const RasterTexture* texture;  // null: stage 0 has none
+  DWORD colorOp, colorArg1, colorArg2;
+  DWORD alphaOp, alphaArg1, alphaArg2;
+  D3DCOLOR textureFactor;
+  DWORD magFilter, minFilter, mipFilter;
+  DWORD addressU, addressV;
+  float mipLodBias;
+  DWORD maxMipLevel;
+};
+
+constexpr int kMaxSpanWidth = 4096;
+
+// Per-draw derived data and scratch memory, owned by the device so that no draw allocates.
+struct RasterContext {
+  const RasterState* state;
+  bool alphaPass[256];   // alpha test result for every source alpha
+  int blendKind;         // 0 replace, 1 source alpha over, 2 any other factors
+  bool modulateStage;    // stage 0 is texture x diffuse for colour and alpha
+  bool depthActive;
+  bool depthWrite;
+  uint32_t source[kMaxSpanWidth];
+};
+
+// Prepares the context for a run of triangles drawn under `state`.
+void RasterBegin(RasterContext& context, const RasterState& state);
+
+// Draws one triangle; vertices in clip space unless the state says pre-transformed.
+void RasterTriangle(RasterContext& context, const RasterVertex& a, const RasterVertex& b,
+                    const RasterVertex& c);
