@@ -1,0 +1,36 @@
+#include "content.h"
+
+#include "foliage.h"
+#include "props.h"
+#include "scenes.h"
+
+const Picture* FindPicture(const Content& content, const std::string& entry) {
+  for (const Picture& picture : content.pictures)
+    if (picture.entry == entry) return &picture;
+  return nullptr;
+}
+
+void AddPicture(Content& content, const std::string& entry, const std::string& file, PictureFormat format,
+                Image image) {
+  content.pictures.push_back({entry, file, format, std::move(image)});
+}
+
+void Place(Scene& scene, const std::string& entry, float left, float top, float right, float bottom) {
+  PlacementSpec p;
+  p.entry = entry;
+  // Bottom-left corner first: the engine scales and scrolls layers by the signed differences,
+  // so this order makes flow run down and drift run the same way in every scene.
+  p.x0 = FrameX(left);
+  p.y0 = FrameY(bottom);
+  p.x1 = FrameX(right);
+  p.y1 = FrameY(top);
+  scene.placements.push_back(p);
+}
+
+Content BuildContent() {
+  Content content;
+  AddFoliagePictures(content);
+  AddPropPictures(content);
+  AddScenes(content);
+  return content;
+}

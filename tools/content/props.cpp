@@ -1,0 +1,173 @@
+#include "props.h"
+
+#include <cmath>
+
+#include "content.h"
+#include "landscape.h"
+#include "noise.h"
+
+namespace {
+
+Image PaintReeds() {
+  Image image(256, 256, MakeRgb(0x2A3018), 0.0f);
+  Rng rng(5);
+  for (int i = 0; i < 46; ++i) {
+    float x = rng.Range(20, 236), lean = rng.Range(-30, 30), height = rng.Range(110, 245);
+    Rgb c = Mix(MakeRgb(0x1C2410), MakeRgb(0x6A7434), rng.Unit());
+    float tipX = x + lean, tipY = 256 - height;
+    FillCapsule(image, x, 258, tipX, tipY, 2.6f, 0.6f, c, 1.0f);
+    if (i % 5 == 0) {  // a cattail head
+      float hx = Lerp(x, tipX, 0.8f), hy = Lerp(258, tipY, 0.8f);
+      FillEllipse(image, hx, hy, 4, 13, std::atan2(tipY - 258, tipX - x) + 1.5708f, MakeRgb(0x3A2414), 1.0f);
+    }
+  }
+  return image;
+}
+
+Image PaintPine() {
+  Image image(128, 256, MakeRgb(0x1A2A18), 0.0f);
+  Rng rng(9);
+  FillCapsule(image, 64, 256, 64, 20, 5, 2, MakeRgb(0x3A2818), 1.0f);
+  for (float y = 28; y < 236; y += rng.Range(5, 9)) {
+    float t = (y - 20) / 216;  // 0 at the tip, 1 at the bottom
+    float reach = 8 + 52 * t * rng.Range(0.75f, 1.05f);
+    for (int side = -1; side <= 1; side += 2) {
+      Rgb c = Mix(MakeRgb(0x0E1C10), MakeRgb(0x3E5A2E), side < 0 ? 0.7f : 0.25f) * rng.Range(0.85f, 1.1f);
+      FillCapsule(image, 64, y, 64 + float(side) * reach, y + reach * 0.35f, 4.5f, 1.5f, c, 1.0f);
+    }
+  }
+  return image;
+}
+
+Image PaintMoon() {
+  const int size = 128;
+  Image image(size, size, MakeRgb(0xE8ECF4), 0.0f);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      float dx = (float(x) + 0.5f - 64) / 22, dy = (float(y) + 0.5f - 64) / 22;
+      float r = std::sqrt(dx * dx + dy * dy);
+      float disc = Clamp01((1 - r) * 22 + 0.5f);
+      float maria = Fbm(dx * 1.6f, dy * 1.6f, 4, 77) * 0.5f + 0.5f;
+      Rgb surface = Mix(MakeRgb(0xF6F4EA), MakeRgb(0xB8BCC8), Smoothstep(0.5f, 0.75f, maria));
+      float glow = 0.45f * std::exp(-(r - 1) * 1.1f) * (r > 1 ? 1 : 0);
+      float* p = image.At(x, y);
+      Rgb c = Mix(MakeRgb(0xC8D4F0), surface, disc);
+      p[0] = c.r;
+      p[1] = c.g;
+      p[2] = c.b;
+      p[3] = Clamp01(disc + glow * Clamp01((64 - r * 22) / 40));
+    }
+  }
+  return image;
+}
+
+Image PaintBirch() {
+  Image image(64, 512, MakeRgb(0xE8E4DA), 0.0f);
+  Rng rng(13);
+  for (int y = 0; y < 512; ++y) {
+    float half = 13 + float(y) / 512 * 6;
+    for (int x = 0; x < 64; ++x) {
+      float d = (float(x) + 0.5f - 32) / half;
+      float coverage = Clamp01((1 - std::fabs(d)) * half + 0.5f);
+      float round = 0.55f + 0.45f * std::cos(d * 1.4f - 0.5f);  // lit from the left
+      float bark = Fbm(float(x) / 6, float(y) / 2.5f, 3, 21) * 0.5f + 0.5f;
+      Rgb c = Mix(MakeRgb(0x9A968C), MakeRgb(0xF4F2EA), round) * (0.9f + bark * 0.15f);
+      Over(image, x, y, c, coverage);
+    }
+  }
+  // The dark lenticels and scars that make a birch a birch.
+  for (int i = 0; i < 60; ++i) {
+    float y = rng.Range(0, 512), x = 32 + rng.Range(-10, 10);
+    FillEllipse(image, x, y, rng.Range(3, 9), rng.Range(0.8f, 2.2f), rng.Range(-0.15f, 0.15f), MakeRgb(0x24201C),
+                0.85f);
+  }
+  return image;
+}
+
+Image PaintBoulder() {
+  Image image(256, 128, MakeRgb(0x5A5650), 0.0f);
+  for (int y = 0; y < 128; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      float dx = (float(x) - 128) / 118, dy = (float(y) - 128) / 112;
+      float edge = Fbm(dx * 2, dy * 2, 4, 31) * 0.12f;
+      float r = std::sqrt(dx * dx + dy * dy) + edge;
+      float coverage = Clamp01((1 - r) * 60 + 0.5f);
+      float light = Clamp01(0.75f - dx * 0.35f - dy * 0.6f + Fbm(float(x) / 20, float(y) / 20, 5, 33) * 0.35f);
+      float moss = Smoothstep(0.1f, 0.5f, -dy * 0.6f + Fbm(float(x) / 30, float(y) / 30, 4, 35) * 0.6f);
+      Rgb c = Mix(MakeRgb(0x34302C), MakeRgb(0xA8A298), light);
+      c = Mix(c, Mix(MakeRgb(0x2E3A16), MakeRgb(0x6A7A30), light), moss * 0.7f);
+      Over(image, x, y, c, coverage);
+    }
+  }
+  return image;
+}
+
+Image PaintFlock() {
+  Image image(256, 128, MakeRgb(0x202024), 0.0f);
+  Rng rng(41);
+  for (int i = 0; i < 9; ++i) {
+    float x = 30 + float(i) * 22 + rng.Range(-6, 6), y = 40 + std::fabs(float(i) - 4) * 9 + rng.Range(-5, 5);
+    float span = rng.Range(7, 10), lift = rng.Range(-3, 3);
+    FillCapsule(image, x - span, y - 3 + lift, x, y, 0.6f, 1.3f, MakeRgb(0x202024), 1.0f);
+    FillCapsule(image, x, y, x + span, y - 3 - lift, 1.3f, 0.6f, MakeRgb(0x202024), 1.0f);
+  }
+  return image;
+}
+
+Image PaintSunGlow(Rgb color) {
+  const int size = 256;
+  Image image(size, size, color, 0.0f);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      float dx = (float(x) + 0.5f - 128) / 128, dy = (float(y) + 0.5f - 128) / 128;
+      float r = std::sqrt(dx * dx + dy * dy);
+      float core = Clamp01((0.12f - r) * 128 + 0.5f);
+      float halo = std::pow(Clamp01(1 - r), 2.5f) * 0.6f;
+      float* p = image.At(x, y);
+      Rgb c = Mix(color, MakeRgb(0xFFFCF0), Clamp01(core + halo * 0.5f));
+      p[0] = c.r;
+      p[1] = c.g;
+      p[2] = c.b;
+      p[3] = Clamp01(core + halo);
+    }
+  }
+  return image;
+}
+
+// A sunlit valley seen through the arch of the gorge; opaque, it lies behind the background.
+Image PaintVista() {
+  Image image(256, 256);
+  SkyLook sky{MakeRgb(0x6A9AD0), MakeRgb(0xE0E8E8), MakeRgb(0xFFFFFF), MakeRgb(0xB8C0CC), 0.3f, 0, 51};
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) Paint(image, x, y, SkyGradient(sky, float(y) / 150.0f), 1);
+  Ridge far{120, 40, 90, 0.7f, 52};
+  PaintRange(image, far, {MakeRgb(0x9AA8C0), MakeRgb(0x60708C), MakeRgb(0xC8D4E0), 0.45f, 30, 170, 95, 1, 0.6f});
+  Ridge hills{175, 25, 120, 0.2f, 53};
+  PaintRange(image, hills, {MakeRgb(0x8AA850), MakeRgb(0x46602C), MakeRgb(0xC8D4E0), 0.2f, 0, 256, -1, 1, 0.5f});
+  return image;
+}
+
+Image PaintRockTexture() {
+  Image image(128, 128);
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 128; ++x) {
+      float n = RidgedFbm(float(x) / 32, float(y) / 32, 5, 61, 4, 4);
+      Paint(image, x, y, Mix(MakeRgb(0x4A4640), MakeRgb(0xB0A898), n), 1);
+    }
+  return image;
+}
+
+}  // namespace
+
+void AddPropPictures(Content& content) {
+  AddPicture(content, "reeds", "reeds.tga", PictureFormat::Tga, PaintReeds());
+  AddPicture(content, "pine", "pine.tga", PictureFormat::AlphaPair, PaintPine());
+  AddPicture(content, "moon", "moon.tga", PictureFormat::AlphaPair, PaintMoon());
+  AddPicture(content, "birch", "birch.tga", PictureFormat::AlphaPair, PaintBirch());
+  AddPicture(content, "boulder", "boulder.tga", PictureFormat::AlphaPair, PaintBoulder());
+  AddPicture(content, "flock", "flock.tga", PictureFormat::Tga, PaintFlock());
+  AddPicture(content, "sunglow", "sunglow.tga", PictureFormat::AlphaPair, PaintSunGlow(MakeRgb(0xFFC070)));
+  AddPicture(content, "vista", "vista.jpg", PictureFormat::Jpeg, PaintVista());
+  AddPicture(content, "rock", "rock.jpg", PictureFormat::Jpeg, PaintRockTexture());
+  AddPicture(content, "podsvet", "podsvet.jpg", PictureFormat::Jpeg, PaintSunGlow(MakeRgb(0x402010)));
+}
