@@ -125,8 +125,10 @@ const AmbientRule* AmbientRuleOfScene(int scene) {
   return nullptr;
 }
 
+// The first frame runs with a delta of 0 and leaves the clock at 0; the start counts once, when
+// the clock first moves, so two different birds never open a scene together.
 bool AmbientDue(const AmbientRule& rule, int64_t clock, int64_t delta) {
-  return clock == 0 ||
+  return (clock == 0 && delta > 0) ||
          (clock % rule.period >= rule.half && (clock + delta) % rule.period < rule.half);
 }
 

@@ -231,6 +231,11 @@ TEST_F(SoundSystem, BirdsChangeEveryTimeAndFollowTheSceneBeingChangedTo) {
   extendedSettings.ambientKind[4] = kAmbientWaterfall;
   nextScene = 1;
   recordingBass.channelState = 0;
+  frameDeltaMs = 0;  // the first frame after start
+  frameDelta = 0;
+  EXPECT_EQ(RunFrames(1), (std::vector<std::string>{})) << "the start plays when the clock first moves";
+  frameDeltaMs = 20;
+  frameDelta = 20;
   const std::vector<std::string> starts = RunFrames(20 * 310);  // 124 s
   ASSERT_EQ(starts.size(), 21u) << "at 0 and at the end of each of 20 periods";
   for (size_t i = 0; i < starts.size(); ++i) {
