@@ -1,0 +1,157 @@
+// The picture loaders over a headless software device, fed with pictures built here.
+#include <gtest/gtest.h>
+
+#include "d3dx8.h"
+#include "support/picture_files.h"
+
+namespace {
+
+// A 3 x 2 picture whose texels all differ, alpha included.
+const std::vector<Rgba> kSmall = {{255, 0, 0, 255}, {0, 255, 0, 128}, {0, 0, 255, 0},
+                                  {255, 255, 255, 255}, {10, 20, 30, 40}, {10, 20, 30, 40}};
+
+uint32_t Argb(const Rgba& p, bool keepAlpha) {
+  return (uint32_t(keepAlpha ? p.a : 255) << 24) | (uint32_t(p.r) << 16) | (uint32_t(p.g) << 8) | p.b;
+}
+
+class D3dxTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (texture) texture->Release();
+  }
+
+  HRESULT Load(const Bytes& file, UINT mipLevels, D3DFORMAT format, D3DXIMAGE_INFO* info = nullptr) {
+    if (texture) texture->Release();
+    texture = nullptr;
+    return D3DXCreateTextureFromFileInMemoryEx(gpu.device, file.data(), static_cast<UINT>(file.size()), 0, 0,
+        mipLevels, 0, format, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, info, nullptr, &texture);
+  }
+
+  D3DFORMAT TopFormat() {
+    D3DSURFACE_DESC desc = {};
+    texture->GetLevelDesc(0, &desc);
+    return desc.Format;
+  }
+
+  HeadlessDevice gpu;
+  IDirect3DTexture8* texture = nullptr;
+};
+
+TEST_F(D3dxTest, EveryTgaLayoutDecodesToTheSameTexelsTopRowFirst) {
+  struct Case {
+    TgaKind kind;
+    bool rle;
+    bool topLeft;
+  };
+  const Case cases[] = {{TgaKind::Color32, false, false}, {TgaKind::Color32, true, true},
+                        {TgaKind::Color24, false, true}, {TgaKind::Color24, true, false},
+                        {TgaKind::Grey, false, false}, {TgaKind::Grey, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "kind " << int(c.kind) << " rle " << c.rle << " topLeft " << c.topLeft);
+    D3DXIMAGE_INFO info = {};
+    ASSERT_EQ(Load(EncodeTga(3, 2, kSmall, c.kind, c.rle, c.topLeft), 1, D3DFMT_UNKNOWN, &info), D3D_OK);
+    EXPECT_EQ(info.ImageFileFormat, D3DXIFF_TGA);
+    EXPECT_EQ(info.Width * 10 + info.Height, 32u);
+    bool alpha = c.kind == TgaKind::Color32;
+    EXPECT_EQ(TopFormat(), alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
+    std::vector<uint32_t> texels = ReadTexels(texture);
+    ASSERT_EQ(texels.size(), kSmall.size());
+    for (size_t i = 0; i < kSmall.size(); ++i) {
+      Rgba expected = kSmall[i];
+      if (c.kind == TgaKind::Grey) expected.g = expected.b = expected.r;
+      EXPECT_EQ(texels[i] | (alpha ? 0 : 0xFF000000u), Argb(expected, alpha)) << "texel " << i;
+    }
+  }
+}
+
+TEST_F(D3dxTest, JpegDecodesAndBrokenFilesGiveNoTexture) {
+  std::vector<Rgba> halves(16 * 16);
+  for (int i = 0; i < 256; ++i) halves[i] = (i % 16) < 8 ? Rgba{250, 10, 10, 255} : Rgba{10, 10, 250, 255};
+  D3DXIMAGE_INFO info = {};
+  Bytes jpeg = EncodeJpeg(16, 16, halves);
+  ASSERT_EQ(Load(jpeg, 1, D3DFMT_UNKNOWN, &info), D3D_OK);
+  EXPECT_EQ(info.ImageFileFormat, D3DXIFF_JPG);
+  EXPECT_EQ(TopFormat(), D3DFMT_X8R8G8B8);
+  std::vector<uint32_t> texels = ReadTexels(texture);
+  EXPECT_TRUE(ColourNear(texels[4 * 16 + 3], 0xFA0A0A, 8));
+  EXPECT_TRUE(ColourNear(texels[12 * 16 + 12], 0x0A0AFA, 8));
+
+  for (const Bytes& broken : {Bytes(jpeg.begin(), jpeg.begin() + 40), Bytes(300, 0x5A)}) {
+    EXPECT_TRUE(FAILED(Load(broken, 1, D3DFMT_UNKNOWN)));
+    EXPECT_EQ(texture, nullptr);
+  }
+}
+
+// Made by hand: one 8 x 8 grey block, a single DC scan (AC coefficients never sent), DC 128
+// with unit quantisation, so every sample is 128 + 128 / 8 = 144.
+TEST_F(D3dxTest, ProgressiveJpegDecodes) {
+  Bytes file = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+  file.insert(file.end(), 64, 1);
+  Bytes rest = {0xFF, 0xC2, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08, 0x01, 0x01, 0x11, 0x00,
+                0xFF, 0xC4, 0x00, 0x14, 0x00, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x08,
+                0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00,
+                0x40, 0x7F, 0xFF, 0xD9};
+  file.insert(file.end(), rest.begin(), rest.end());
+  ASSERT_EQ(Load(file, 1, D3DFMT_UNKNOWN), D3D_OK);
+  for (uint32_t texel : ReadTexels(texture)) EXPECT_TRUE(ColourNear(texel, 0x909090, 1));
+}
+
+TEST_F(D3dxTest, MipChainsAreBoxFilteredAndSizedByTheRequest) {
+  // 4 x 2: the left 2 x 2 block black and white checks, the right one solid red.
+  std::vector<Rgba> picture = {{0, 0, 0, 255}, {255, 255, 255, 255}, {200, 0, 0, 255}, {200, 0, 0, 255},
+                               {255, 255, 255, 255}, {0, 0, 0, 255}, {200, 0, 0, 255}, {200, 0, 0, 255}};
+  Bytes file = EncodeTga(4, 2, picture);
+  ASSERT_EQ(Load(file, D3DX_DEFAULT, D3DFMT_UNKNOWN), D3D_OK);
+  EXPECT_EQ(texture->GetLevelCount(), 3u);
+  std::vector<uint32_t> level1 = ReadTexels(texture, 1);
+  ASSERT_EQ(level1.size(), 2u);
+  EXPECT_TRUE(ColourNear(level1[0], 0x808080, 1));
+  EXPECT_TRUE(ColourNear(level1[1], 0xC80000, 0));
+  EXPECT_TRUE(ColourNear(ReadTexels(texture, 2)[0], 0xA44040, 1));
+
+  const UINT requests[][2] = {{0, 3}, {2, 2}, {9, 3}};
+  for (const auto& r : requests) {
+    ASSERT_EQ(Load(file, r[0], D3DFMT_UNKNOWN), D3D_OK);
+    EXPECT_EQ(texture->GetLevelCount(), r[1]) << r[0];
+  }
+}
+
+TEST_F(D3dxTest, RequestedFormatsReceiveConvertedTexels) {
+  ASSERT_EQ(Load(EncodeTga(3, 2, kSmall, TgaKind::Color32), 1, D3DFMT_R5G6B5), D3D_OK);
+  ASSERT_EQ(TopFormat(), D3DFMT_R5G6B5);
+  EXPECT_EQ(ReadTexels(texture), (std::vector<uint32_t>{0xF800, 0x07E0, 0x001F, 0xFFFF, 0x08A3, 0x08A3}));
+  ASSERT_EQ(Load(EncodeTga(3, 2, kSmall), 1, D3DFMT_A8R8G8B8), D3D_OK);
+  EXPECT_EQ(ReadTexels(texture)[4], 0xFF0A141Eu);  // a picture without alpha is opaque
+}
+
+TEST_F(D3dxTest, SurfaceLoadCopiesIntoTheRectangleOnlyAndRejectsRectanglesOutside) {
+  ASSERT_EQ(gpu.device->CreateTexture(8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  for (int y = 0; y < 4; ++y) std::memset(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, 0x44, 8 * 4);
+  texture->UnlockRect(0);
+  IDirect3DSurface8* surface = nullptr;
+  ASSERT_EQ(texture->GetSurfaceLevel(0, &surface), D3D_OK);
+
+  // The picture is 3 x 2, the rectangle 4 x 3: unscaled, the uncovered part turns transparent black.
+  Bytes file = EncodeTga(3, 2, kSmall, TgaKind::Color32, true);
+  RECT target = {1, 1, 5, 4};
+  EXPECT_EQ(D3DXLoadSurfaceFromFileInMemory(surface, nullptr, &target, file.data(), static_cast<UINT>(file.size()),
+                                            nullptr, D3DX_FILTER_NONE, 0, nullptr), D3D_OK);
+  std::vector<uint32_t> texels = ReadTexels(texture);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      int px = x - 1, py = y - 1;
+      bool inRect = x >= 1 && x < 5 && y >= 1 && y < 4;
+      uint32_t expected = !inRect ? 0x44444444u : (px < 3 && py < 2) ? Argb(kSmall[py * 3 + px], true) : 0;
+      EXPECT_EQ(texels[y * 8 + x], expected) << x << "," << y;
+    }
+  }
+
+  RECT outside = {4, 0, 9, 2};
+  EXPECT_EQ(D3DXLoadSurfaceFromFileInMemory(surface, nullptr, &outside, file.data(), static_cast<UINT>(file.size()),
+                                            nullptr, D3DX_FILTER_NONE, 0, nullptr), D3DERR_INVALIDCALL);
+  surface->Release();
+}
+
+}  // namespace
