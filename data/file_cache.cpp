@@ -66,6 +66,12 @@ unsigned char* ReadWholeFile(const char* name, int* length) {
 
 unsigned char* LoadFailed(const char* name, bool fatal) {
   if (!fatal) return nullptr;
+  StopOnUnloadableFile(name);
+}
+
+}  // namespace
+
+void StopOnUnloadableFile(const char* name) {
   // The name may be of any length: size the message to it.
   static const char kFormat[] = "Can't load %s...\nProgram will now stop.";
   size_t size = std::strlen(name) + sizeof kFormat;
@@ -75,8 +81,6 @@ unsigned char* LoadFailed(const char* name, bool fatal) {
               MB_ICONERROR);
   ExitProcess(1);
 }
-
-}  // namespace
 
 void NormalizeFileKey(char* text) {
   for (unsigned char* p = reinterpret_cast<unsigned char*>(text); *p != 0; p++) {

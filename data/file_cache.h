@@ -42,6 +42,8 @@ bool RegisterCachedFile(const char* name, int size, unsigned char* data, bool ow
 // be loaded: with fatal set, shows "Can't load <name>...\nProgram will now stop." (caption
 // "Loading Error") and ends the process with exit code 1; otherwise returns null.
 unsigned char* LoadDataFile(const char* name, int* size, bool fatal);
+// The fatal path of LoadDataFile, also for content that loaded but is broken.
+[[noreturn]] void StopOnUnloadableFile(const char* name);
 // Both return false, changing nothing, when no entry matches; removal keeps the order of the
 // rest.
 bool ReleaseFile(const void* data);
