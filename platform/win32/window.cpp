@@ -218,18 +218,19 @@ bool Win32IsFullScreenWindow(const Win32Window* window) {
 
 HWND Win32WindowFromPoint(Win32Window* topLevel, POINT point, POINT* clientPoint) {
   Win32Window* found = topLevel;
-  bool descended = true;
-  while (descended) {
-    descended = false;
+  while (found != nullptr) {
+    // Later siblings are above earlier ones: take the last hit among them, then descend.
+    Win32Window* hit = nullptr;
     for (Win32Window& child : win32Windows) {
       if (child.handle == nullptr || child.parent != found->handle) continue;
       if ((child.style & WS_VISIBLE) == 0 || (child.style & WS_DISABLED) != 0) continue;
       RECT clip = Win32ClipToWindow(&child);
       if (point.x >= clip.left && point.x < clip.right && point.y >= clip.top && point.y < clip.bottom) {
-        found = &child;  // later siblings are above earlier ones, so keep looking
-        descended = true;
+        hit = &child;
       }
     }
+    if (hit == nullptr) break;
+    found = hit;
   }
   POINT offset = Win32OffsetInTopLevel(found);
   if (clientPoint != nullptr) *clientPoint = POINT{point.x - offset.x, point.y - offset.y};
@@ -257,16 +258,14 @@ Win32Window* Win32AdoptForeignWindow(HWND handle) {
   }
   if (onDisplay) {
     Win32WatchX11Window(id);
-    window->sdlWindow = Win32BorrowX11Window(id);
-    window->sdlWindowBorrowed = true;
+    window->x11Window = id;
   }
   return window;
 }
 
 void Win32DestroyForeignWindow(Win32Window* window) {
   if (window->handle == nullptr || !window->foreign) return;
-  // The X window is gone: SDL must not touch it again, so its SDL window is left behind.
-  window->sdlWindow = nullptr;
+  window->x11Window = 0;  // gone: nothing may draw into it any more
   Destroy(window);
 }
 
