@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/frame_driver.h"
 #include "app/hyperlink.h"
+#include "app/screen_state.h"
 #include "app/settings.h"
 #include "app/settings_dialog.h"
 #include "math/scalar.h"
+#include "render/device.h"
 #include "resources/resource.h"
 
 namespace {
@@ -107,13 +110,13 @@ RunMode ParseCommandLine(const char* commandLine) {
 }
 
 void ShutdownApp() {
-  // (device) ReleaseDevice
-  // (scene) ShutdownScene
+  ReleaseDevice();
+  ShutdownScene();
   // (window) destroy the saver window, unregister the "D3D" class
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // (scene) 1. currentScreenState = &sceneState
+  currentScreenState = &sceneState;
   BuildSettingsKeyPath();
   RegisterHyperlinkClass();
   runMode = ParseCommandLine(GetCommandLineA());
@@ -131,7 +134,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // (window) 11. Preview: preview.bmp, previewDC, the 500 ms wait
   if (runMode == FullScreen) {
     BuildSqrtTable();
-    // (device) 12. InitDevice, DrawBlankFrame, InitScene; return 0 when one fails
+    if (!InitDevice(saverWindow)) return 0;
+    DrawBlankFrame();
+    if (!InitScene()) return 0;
   }
   // (window) 13. ShowWindow
   // (window) 14. StartFrameClock
