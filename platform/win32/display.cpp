@@ -2,6 +2,7 @@
 // surfaces and presented frames scaled to fit, the cursor and the screen metrics.
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -47,8 +48,7 @@ FitRect FitInside(int outputWidth, int outputHeight, int width, int height) {
 
 bool EnsureRenderer(Win32Window* window) {
   if (window->renderer != nullptr) return true;
-  // Borrowed windows keep their X visual, which only the software renderer is sure to match.
-  if (!window->sdlWindowBorrowed) window->renderer = SDL_CreateRenderer(window->sdlWindow, -1, 0);
+  window->renderer = SDL_CreateRenderer(window->sdlWindow, -1, 0);
   if (window->renderer == nullptr) {
     window->renderer = SDL_CreateRenderer(window->sdlWindow, -1, SDL_RENDERER_SOFTWARE);
   }
@@ -77,6 +77,10 @@ void RenderTexture(Win32Window* window) {
 }
 
 void ShowPixels(Win32Window* window, const uint32_t* pixels, int width, int height, int pitchBytes) {
+  if (window->x11Window != 0 && pixels != nullptr) {
+    Win32X11Present(window->x11Window, pixels, width, height, pitchBytes);
+    return;
+  }
   if (window->sdlWindow == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
   if (!EnsureRenderer(window) || !EnsureTexture(window, width, height)) return;
   SDL_UpdateTexture(window->texture, nullptr, pixels, pitchBytes);
@@ -92,12 +96,13 @@ void SetVsync(Win32Window* window, bool on) {
 
 SDL_Window* CreateFullScreenWindow(Win32Window* window) {
   unsigned long host = Win32SaverHostWindowId();
+  int width, height;
   if (host != 0) {
-    SDL_Window* borrowed = Win32BorrowX11Window(host);
-    if (borrowed != nullptr) {
-      window->sdlWindowBorrowed = true;
-      return borrowed;
+    if (Win32X11WindowSize(host, &width, &height)) {
+      window->x11Window = host;
+      return nullptr;
     }
+    std::fprintf(stderr, "No X11 window 0x%lx to draw into; using a window of our own.\n", host);
   }
   SDL_DisplayMode mode = {};
   SDL_GetDesktopDisplayMode(0, &mode);
@@ -142,7 +147,6 @@ void Win32CreateSdlWindow(Win32Window* window) {
 void Win32DestroySdlWindow(Win32Window* window) {
   if (window->texture != nullptr) SDL_DestroyTexture(window->texture);
   if (window->renderer != nullptr) SDL_DestroyRenderer(window->renderer);
-  // SDL leaves a window it did not create in place.
   if (window->sdlWindow != nullptr) SDL_DestroyWindow(window->sdlWindow);
   window->texture = nullptr;
   window->renderer = nullptr;
@@ -150,7 +154,7 @@ void Win32DestroySdlWindow(Win32Window* window) {
 }
 
 void Win32ShowSdlWindow(Win32Window* window, bool show) {
-  if (window->sdlWindow == nullptr || window->sdlWindowBorrowed) return;
+  if (window->sdlWindow == nullptr) return;
   if (!show) {
     SDL_HideWindow(window->sdlWindow);
     return;
@@ -166,7 +170,7 @@ void Win32ShowSdlWindow(Win32Window* window, bool show) {
 }
 
 void Win32SyncTitle(Win32Window* window) {
-  if (window->sdlWindow != nullptr && !window->sdlWindowBorrowed) SDL_SetWindowTitle(window->sdlWindow, window->text);
+  if (window->sdlWindow != nullptr) SDL_SetWindowTitle(window->sdlWindow, window->text);
 }
 
 Win32Window* Win32WindowFromSdlId(uint32_t sdlWindowId) {
@@ -191,8 +195,9 @@ POINT Win32SurfacePointFromSdl(Win32Window* topLevel, int x, int y) {
 
 void Win32PresentSurface(Win32Window* topLevel) {
   topLevel->surfaceDirty = false;
-  if (topLevel->showsFrames && topLevel->texture != nullptr) {
-    RenderTexture(topLevel);
+  if (topLevel->showsFrames) {
+    // The last presented frame stands until the next one; GDI drawing does not cover it.
+    if (topLevel->texture != nullptr) RenderTexture(topLevel);
     return;
   }
   ShowPixels(topLevel, topLevel->surface, topLevel->surfaceWidth, topLevel->surfaceHeight,
@@ -208,7 +213,13 @@ void Win32PresentDirtySurfaces() {
 void Win32ShowFrame(HWND window, const uint32_t* pixels, int width, int height, int pitchBytes,
                     bool waitForRetrace) {
   Win32Window* top = Win32TopLevelOf(Win32FindWindow(window));
-  if (top == nullptr || top->sdlWindow == nullptr) return;
+  if (top == nullptr) return;
+  if (top->x11Window != 0) {
+    top->showsFrames = true;
+    Win32X11Present(top->x11Window, pixels, width, height, pitchBytes);
+    return;
+  }
+  if (top->sdlWindow == nullptr) return;
   top->showsFrames = true;
   if (!EnsureRenderer(top)) return;
   SetVsync(top, waitForRetrace);

@@ -181,7 +181,9 @@ LRESULT DispatchMessageA(const MSG* msg) {
     return 0;
   }
   Win32Window* window = Win32FindWindow(msg->hwnd);
-  if (window == nullptr || window->proc == nullptr) return 0;
+  if (window == nullptr) return 0;
+  // Without a procedure nothing would validate the window, and WM_PAINT would come forever.
+  if (window->proc == nullptr) return msg->message == WM_PAINT ? ValidateRect(msg->hwnd, nullptr) : 0;
   return window->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 

@@ -29,8 +29,11 @@ bool NeedsPaint(Win32Window* window) { return !IsEmpty(window->updateRect) && Wi
 void Invalidate(Win32Window* window, const RECT& area, bool erase) {
   RECT part = Intersect(area, ClientOf(window));
   if (IsEmpty(part)) return;
-  window->updateRect = Union(window->updateRect, part);
-  window->eraseBackground = window->eraseBackground || erase;
+  // A host window paints itself in its own program; only our children of it are ours to paint.
+  if (!window->foreign) {
+    window->updateRect = Union(window->updateRect, part);
+    window->eraseBackground = window->eraseBackground || erase;
+  }
   for (Win32Window& child : win32Windows) {
     if (child.handle == nullptr || child.parent != window->handle || child.destroying) continue;
     RECT inChild = {part.left - child.rect.left, part.top - child.rect.top, part.right - child.rect.left,

@@ -11,7 +11,8 @@
 //   area is their whole rect; AdjustWindowRect and GetClientRect agree on that.
 //   A top-level WS_POPUP window with WS_EX_TOPMOST is the saver's full-screen window: on a display it
 //   becomes a borderless window covering the screen, its surface scaled to fit (aspect kept, black
-//   bars). Other top-level windows get an SDL window of exactly their size.
+//   bars), or draws into the X11 window a screen-saver daemon names. Other top-level windows get an
+//   SDL window of exactly their size. Existing X11 windows are drawn into with Xlib, not SDL.
 //
 // Drawing
 //   Every top-level window owns a surface: 32-bit pixels 0x00RRGGBB (the byte order of a 32-bit DIB),
@@ -95,7 +96,7 @@ struct Win32Window {
 
   // Top-level only.
   SDL_Window* sdlWindow;  // null headless or for a child
-  bool sdlWindowBorrowed;  // made from an existing X11 window: never shown, hidden, moved or destroyed
+  unsigned long x11Window;  // an existing X11 window drawn into instead of an SDL window; 0 if none
   SDL_Renderer* renderer;
   SDL_Texture* texture;
   int textureWidth, textureHeight;
@@ -242,8 +243,8 @@ void Win32PollForeignWindows();
 bool Win32X11WindowSize(unsigned long id, int* width, int* height);
 // Starts watching an X11 window for its destruction.
 void Win32WatchX11Window(unsigned long id);
-// An SDL window drawing into an existing X11 window; null when that fails.
-SDL_Window* Win32BorrowX11Window(unsigned long id);
+// Shows 0x00RRGGBB pixels in an existing X11 window, scaled to fit with black bars.
+void Win32X11Present(unsigned long id, const uint32_t* pixels, int width, int height, int pitchBytes);
 // Sets the SDL window's title from the record's text.
 void Win32SyncTitle(Win32Window* window);
 // True for a WS_POPUP | WS_EX_TOPMOST top-level window: the saver's full-screen window.

@@ -1,6 +1,8 @@
 // Existing X11 windows we draw into: the preview host named by `/p N` and the window a Linux
-// screen-saver daemon hands over (XSCREENSAVER_WINDOW, -window-id N). Xlib is loaded at run time
-// through SDL, which already depends on it, so the build needs nothing more.
+// screen-saver daemon hands over (XSCREENSAVER_WINDOW, -window-id N). They are drawn into with
+// Xlib on a connection of our own, so SDL never takes over a window that belongs to another program.
+// Xlib is loaded at run time through SDL, which already depends on it, so the build needs nothing
+// more.
 #include <SDL.h>
 #include <X11/Xlib.h>
 
@@ -24,9 +26,21 @@ struct Xlib {
   decltype(&XSelectInput) selectInput;
   decltype(&XPending) pending;
   decltype(&XNextEvent) nextEvent;
+  decltype(&XCreateGC) createGC;
+  decltype(&XFreeGC) freeGC;
+  decltype(&XPutImage) putImage;
+  decltype(&XFlush) flush;
+  decltype(&XInitImage) initImage;
+};
+
+// The picture scaled to the host window, kept between presents.
+struct HostPicture {
+  uint32_t* pixels;
+  int width, height;
 };
 
 Xlib xlib;
+HostPicture hostPicture;
 bool badWindow = false;
 
 int RecordError(Display*, XErrorEvent*) {
@@ -49,7 +63,9 @@ bool OpenXlib() {
   bool loaded = Load(&xlib.openDisplay, "XOpenDisplay") && Load(&xlib.getWindowAttributes, "XGetWindowAttributes") &&
                 Load(&xlib.setErrorHandler, "XSetErrorHandler") && Load(&xlib.sync, "XSync") &&
                 Load(&xlib.selectInput, "XSelectInput") && Load(&xlib.pending, "XPending") &&
-                Load(&xlib.nextEvent, "XNextEvent");
+                Load(&xlib.nextEvent, "XNextEvent") && Load(&xlib.createGC, "XCreateGC") &&
+                Load(&xlib.freeGC, "XFreeGC") && Load(&xlib.putImage, "XPutImage") && Load(&xlib.flush, "XFlush") &&
+                Load(&xlib.initImage, "XInitImage");
   if (loaded) xlib.display = xlib.openDisplay(nullptr);
   return xlib.display != nullptr;
 }
@@ -115,13 +131,71 @@ void Win32WatchX11Window(unsigned long id) {
   xlib.setErrorHandler(previous);
 }
 
-SDL_Window* Win32BorrowX11Window(unsigned long id) {
-  int width, height;
-  if (!Win32X11WindowSize(id, &width, &height)) {
-    std::fprintf(stderr, "No X11 window 0x%lx to draw into; using a window of our own.\n", id);
-    return nullptr;
+namespace {
+
+bool EnsureHostPicture(int width, int height) {
+  if (hostPicture.width == width && hostPicture.height == height) return true;
+  std::free(hostPicture.pixels);
+  hostPicture.pixels = static_cast<uint32_t*>(std::malloc(size_t(width) * size_t(height) * 4));
+  hostPicture.width = hostPicture.pixels != nullptr ? width : 0;
+  hostPicture.height = hostPicture.pixels != nullptr ? height : 0;
+  return hostPicture.pixels != nullptr;
+}
+
+// Nearest-neighbour scaling into the centred fit rectangle; black elsewhere.
+void ScaleToFit(const uint32_t* pixels, int width, int height, int pitchBytes) {
+  int outW = hostPicture.width, outH = hostPicture.height;
+  int fitW = outW, fitH = int(int64_t(height) * outW / width);
+  if (fitH > outH) {
+    fitH = outH;
+    fitW = int(int64_t(width) * outH / height);
   }
-  return SDL_CreateWindowFrom(reinterpret_cast<const void*>(uintptr_t(id)));
+  int left = (outW - fitW) / 2, top = (outH - fitH) / 2;
+  for (int y = 0; y < outH; y++) {
+    uint32_t* out = hostPicture.pixels + size_t(y) * size_t(outW);
+    bool inside = y >= top && y < top + fitH;
+    const uint32_t* row = nullptr;
+    if (inside) row = reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(pixels) +
+                                                        size_t(int64_t(y - top) * height / fitH) * size_t(pitchBytes));
+    for (int x = 0; x < outW; x++) {
+      bool in = inside && x >= left && x < left + fitW;
+      out[x] = in ? (row[int64_t(x - left) * width / fitW] & 0xFFFFFF) : 0;
+    }
+  }
+}
+
+}  // namespace
+
+void Win32X11Present(unsigned long id, const uint32_t* pixels, int width, int height, int pitchBytes) {
+  XWindowAttributes attributes;
+  if (pixels == nullptr || width <= 0 || height <= 0 || !Attributes(id, &attributes)) return;
+  // Our pixels are 32-bit 0x00RRGGBB: only a true-colour visual of depth 24 or 32 takes them as they are.
+  if ((attributes.depth != 24 && attributes.depth != 32) || attributes.width <= 0 || attributes.height <= 0) return;
+  if (!EnsureHostPicture(attributes.width, attributes.height)) return;
+  ScaleToFit(pixels, width, height, pitchBytes);
+  XImage image = {};
+  image.width = hostPicture.width;
+  image.height = hostPicture.height;
+  image.format = ZPixmap;
+  image.data = reinterpret_cast<char*>(hostPicture.pixels);
+  image.byte_order = LSBFirst;
+  image.bitmap_unit = 32;
+  image.bitmap_bit_order = LSBFirst;
+  image.bitmap_pad = 32;
+  image.depth = attributes.depth;
+  image.bytes_per_line = hostPicture.width * 4;
+  image.bits_per_pixel = 32;
+  image.red_mask = 0xFF0000;
+  image.green_mask = 0x00FF00;
+  image.blue_mask = 0x0000FF;
+  if (xlib.initImage(&image) == 0) return;
+  badWindow = false;
+  auto previous = xlib.setErrorHandler(RecordError);
+  GC gc = xlib.createGC(xlib.display, Window(id), 0, nullptr);
+  xlib.putImage(xlib.display, Window(id), gc, &image, 0, 0, 0, 0, unsigned(image.width), unsigned(image.height));
+  xlib.freeGC(xlib.display, gc);
+  xlib.sync(xlib.display, False);
+  xlib.setErrorHandler(previous);
 }
 
 void Win32PollForeignWindows() {
