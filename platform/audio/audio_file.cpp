@@ -31,7 +31,7 @@ bool DecodeVorbis(const unsigned char* data, size_t size, PcmBuffer* out) {
   out->frames.clear();
   float chunk[2 * 4096];
   for (;;) {
-    const int got = stb_vorbis_get_samples_float_interleaved(vorbis, 2, chunk, 2 * 4096);
+    const int got = ReadVorbisStereo(vorbis, chunk, 4096);
     if (got <= 0) break;
     out->frames.insert(out->frames.end(), chunk, chunk + 2 * got);
   }

@@ -42,7 +42,7 @@ class VorbisStream : public DecodedStream {
 
  protected:
   int Decode(float* out, int frames) override {
-    return stb_vorbis_get_samples_float_interleaved(vorbis, 2, out, 2 * frames);
+    return ReadVorbisStereo(vorbis, out, frames);
   }
   void Rewind() override { stb_vorbis_seek_start(vorbis); }
 
