@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "app/frame_driver.h"
+#include "app/frame_clock.h"
 #include "app/hyperlink.h"
+#include "app/saver_window.h"
 #include "app/screen_state.h"
 #include "app/settings.h"
 #include "app/settings_dialog.h"
@@ -109,10 +111,48 @@ RunMode ParseCommandLine(const char* commandLine) {
   return FullScreen;
 }
 
+namespace {
+
+// The preview picture is shown only after a 500 ms wait, pumping the saver window's messages
+// meanwhile. A window that goes away during the wait ends it too, instead of waiting forever.
+void StartPreview() {
+  previewBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, "preview.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  previewDC = CreateCompatibleDC(nullptr);
+  previewWaiting = true;
+  PostMessageA(saverWindow, WM_USER, 0, 0);
+  while (previewWaiting) {
+    MSG msg;
+    BOOL got = GetMessageA(&msg, saverWindow, 0, 0);
+    if (got == 0) PostQuitMessage(0);
+    if (got <= 0) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void RunMainLoop() {
+  while (!quitRequested) {
+    MSG msg;
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quitRequested = true;
+      } else {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    } else if (runMode == FullScreen) {
+      RunFrame();
+    }
+  }
+}
+
+}  // namespace
+
 void ShutdownApp() {
   ReleaseDevice();
   ShutdownScene();
-  // (window) destroy the saver window, unregister the "D3D" class
+  if (IsWindow(saverWindow)) DestroyWindow(saverWindow);
+  UnregisterClassA(kSaverWindowClass, GetModuleHandleA(nullptr));
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -130,19 +170,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   prefer32Bit = true;
   waitForVerticalSync = true;
   EnterDataDir();
-  // (window) 10. CreateSaverWindow; return 0 when it fails
-  // (window) 11. Preview: preview.bmp, previewDC, the 500 ms wait
+  if (!CreateSaverWindow()) return 0;
+  if (runMode == Preview) StartPreview();
   if (runMode == FullScreen) {
     BuildSqrtTable();
     if (!InitDevice(saverWindow)) return 0;
     DrawBlankFrame();
     if (!InitScene()) return 0;
   }
-  // (window) 13. ShowWindow
-  // (window) 14. StartFrameClock
-  // (window) 15. the main loop until quitRequested
+  ShowWindow(saverWindow, SW_SHOWNORMAL);
+  StartFrameClock();
+  RunMainLoop();
   ShutdownApp();
-  // (window) 17. ShowCursor(TRUE)
+  ShowCursor(TRUE);
   SaveSettings();
   return 0;
 }

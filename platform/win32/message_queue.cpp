@@ -153,9 +153,12 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
   return FALSE;
 }
 
+// -1 when the filter names a window that does not exist (or stops existing while waiting).
 BOOL GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
   if (msg == nullptr) return -1;
   while (!TakeMessage(msg, window, filterMin, filterMax, true)) {
+    bool namesWindow = window != nullptr && window != reinterpret_cast<HWND>(-1);
+    if (namesWindow && Win32FindWindow(window) == nullptr) return -1;
     Win32PresentDirtySurfaces();
     WaitForInput(Win32TimeToNextTimer(Now(), kWaitSlice));
   }
