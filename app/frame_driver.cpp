@@ -10,6 +10,7 @@
 #include "render/device.h"
 #include "render/render_states.h"
 #include "sound/sound_system.h"
+#include "text/bitmap_font.h"
 
 Matrix4 baseView;
 float sceneClock = 0.0f;
@@ -41,6 +42,7 @@ void DrawBlankFrame() {
 
 bool InitScene() {
   SeedRandom(timeGetTime());
+  LoadFont("font");
   InitSound();  // without a sound device the saver runs on silently
   LoadSounds();
   if (settings.music) StartMusic(extendedSettings.musicStartPosition);

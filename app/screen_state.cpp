@@ -3,6 +3,7 @@
 #include <d3d8.h>
 
 #include "app/app_state.h"
+#include "app/clock_overlay.h"
 #include "app/frame_clock.h"
 #include "app/frame_driver.h"
 #include "draw/quads.h"
@@ -27,6 +28,7 @@ void SceneState::Frame() {
   // With the default alpha function (greater or equal) every texel of alpha 0 is dropped.
   SetDeviceRenderState(D3DRS_ALPHATESTENABLE, TRUE);
   SetDeviceRenderState(D3DRS_ALPHAREF, 1);
+  DrawClockOverlay();
   UpdateAmbientSounds();
   UpdateSound();
   sceneClock += frameDelta;
