@@ -4,7 +4,7 @@
 set -e
 mode=${1:-test}
 packages="build-essential cmake pkg-config libsdl2-dev libstb-dev libvorbis-dev libopenmpt-dev
-  libgtest-dev fonts-dejavu-core"
+  libgtest-dev fonts-dejavu-core locales"
 case "$mode" in
   run) packages="$packages imagemagick" ;;
   test) ;;
@@ -21,3 +21,10 @@ if [ -n "$missing" ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing >/dev/null
 fi
+# The clock tests and runs compare a 12-hour and a 24-hour locale.
+for loc in en_US de_DE; do
+  locale -a 2>/dev/null | grep -qi "^$loc.utf-\?8$" && continue
+  SUDO=""
+  [ "$(id -u)" = 0 ] || SUDO=sudo
+  $SUDO localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
+done
