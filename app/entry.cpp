@@ -75,8 +75,8 @@ void SetWindowPlacement() {
     return;
   }
   RECT client = {0, 0, 0, 0};
-  // (window) 7. GetClientRect(parentWindow, &client);
-  //             AdjustWindowRect(&client, WS_CHILD | WS_VISIBLE, FALSE);
+  GetClientRect(parentWindow, &client);
+  AdjustWindowRect(&client, WS_CHILD | WS_VISIBLE, FALSE);
   windowRect.left = client.left;
   windowRect.top = client.top;
   windowWidth = client.right - client.left;
