@@ -232,8 +232,7 @@ uint32_t ColorAt(const Segment& g, int i) {
 void ShadeGeneric(const RasterState& s, const Triangle& t, const Segment& g, uint32_t* out) {
   for (int i = 0; i < g.count; ++i) {
     uint32_t diffuse = t.flat ? t.flatColor : ColorAt(g, i);
-    uint32_t texel = 0xFFFFFFFF;  // a stage without a texture reads opaque white
-    if (s.texture) texel = SampleTexture(s, t, g.u + g.du * float(i), g.v + g.dv * float(i));
+    uint32_t texel = SampleTexture(s, t, g.u + g.du * float(i), g.v + g.dv * float(i));
     out[i] = CombineStage(s, diffuse, texel);
   }
 }
@@ -325,11 +324,12 @@ bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
 void Shade(const RasterContext& c, const Triangle& t, const Segment& g, uint32_t* out) {
   const RasterState& s = *c.state;
+  // A stage with no texture bound does no texture mapping: its output is the diffuse colour.
+  if (!s.texture || s.colorOp == D3DTOP_DISABLE) {
+    ShadeUntextured(t, g, out);
+    return;
+  }
   if (c.modulateStage) {
-    if (!s.texture) {
-      ShadeUntextured(t, g, out);
-      return;
-    }
     const RasterTextureLevel& level = *t.level0;
     bool fast = !t.level1 && s.addressU == D3DTADDRESS_WRAP && s.addressV == D3DTADDRESS_WRAP &&
                 IsPowerOfTwo(level.width) && IsPowerOfTwo(level.height);

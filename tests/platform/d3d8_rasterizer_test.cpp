@@ -1,0 +1,296 @@
+// The software device's rasterizer against Direct3D 8's rules, on small render targets.
+#include <windows.h>
+#include <d3d8.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct ScreenVertex {
+  float x, y, z, rhw;
+  D3DCOLOR color;
+  float u, v;
+};
+constexpr DWORD kScreenFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+class Rasterizer : public ::testing::Test {
+ protected:
+  static constexpr UINT kSize = 16;
+
+  void SetUp() override {
+    direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+    ASSERT_NE(direct3D, nullptr);
+    D3DPRESENT_PARAMETERS p{};
+    p.BackBufferWidth = p.BackBufferHeight = kSize;
+    p.BackBufferFormat = D3DFMT_X8R8G8B8;
+    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    p.Windowed = TRUE;
+    p.EnableAutoDepthStencil = TRUE;
+    p.AutoDepthStencilFormat = D3DFMT_D16;
+    p.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+    ASSERT_EQ(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &p, &device), D3D_OK);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetVertexShader(kScreenFormat);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  }
+
+  void TearDown() override {
+    if (device) {
+      device->SetTexture(0, nullptr);
+      EXPECT_EQ(device->Release(), 0u);
+    }
+    if (direct3D) {
+      EXPECT_EQ(direct3D->Release(), 0u);
+    }
+  }
+
+  void Triangle(ScreenVertex a, ScreenVertex b, ScreenVertex c) {
+    ScreenVertex v[3] = {a, b, c};
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(ScreenVertex)), D3D_OK);
+  }
+
+  // An axis-aligned rectangle from two triangles sharing the diagonal.
+  void Rect(float x0, float y0, float x1, float y1, D3DCOLOR color, float u0 = 0, float v0 = 0, float u1 = 1,
+            float v1 = 1, float z = 0.5f) {
+    ScreenVertex v[4] = {{x0, y0, z, 1, color, u0, v0},
+                         {x1, y0, z, 1, color, u1, v0},
+                         {x0, y1, z, 1, color, u0, v1},
+                         {x1, y1, z, 1, color, u1, v1}};
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex)), D3D_OK);
+  }
+
+  std::vector<uint32_t> Pixels() {
+    IDirect3DSurface8* surface = nullptr;
+    EXPECT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface), D3D_OK);
+    D3DLOCKED_RECT locked;
+    EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    std::vector<uint32_t> pixels(kSize * kSize);
+    for (UINT y = 0; y < kSize; ++y) {
+      std::memcpy(&pixels[y * kSize], static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, kSize * 4);
+    }
+    surface->UnlockRect();
+    surface->Release();
+    for (uint32_t& p : pixels) p &= 0x00FFFFFF;  // the X of X8R8G8B8 carries nothing
+    return pixels;
+  }
+
+  uint32_t Pixel(int x, int y) { return Pixels()[size_t(y) * kSize + size_t(x)]; }
+
+  IDirect3DTexture8* Texture(int width, int height, const std::vector<uint32_t>& texels,
+                             D3DFORMAT format = D3DFMT_A8R8G8B8) {
+    IDirect3DTexture8* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(UINT(width), UINT(height), 1, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
+    D3DLOCKED_RECT locked;
+    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &texels[size_t(y * width)],
+                  size_t(width) * 4);
+    }
+    texture->UnlockRect(0);
+    return texture;
+  }
+
+  void Additive() {
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  }
+
+  IDirect3D8* direct3D = nullptr;
+  IDirect3DDevice8* device = nullptr;
+};
+
+TEST_F(Rasterizer, SharedEdgesDrawEveryCoveredPixelExactlyOnce) {
+  Additive();
+  // A fan of triangles with odd corners round an inner point: every edge inside is shared.
+  ScreenVertex centre{7.3f, 6.6f, 0.5f, 1, 0x010101, 0, 0};
+  ScreenVertex ring[5] = {{1.2f, 1.7f, 0.5f, 1, 0x010101, 0, 0},
+                          {13.5f, 2.0f, 0.5f, 1, 0x010101, 0, 0},
+                          {14.25f, 9.5f, 0.5f, 1, 0x010101, 0, 0},
+                          {6.0f, 14.0f, 0.5f, 1, 0x010101, 0, 0},
+                          {0.5f, 10.0f, 0.5f, 1, 0x010101, 0, 0}};
+  for (int i = 0; i < 5; ++i) Triangle(centre, ring[i], ring[(i + 1) % 5]);
+  std::vector<uint32_t> pixels = Pixels();
+  int covered = 0;
+  for (uint32_t p : pixels) {
+    ASSERT_TRUE(p == 0 || p == 0x010101) << std::hex << p;
+    covered += p != 0;
+  }
+  // The pentagon's area is about 138 pixels; a gap or a double would show in the count or above.
+  EXPECT_GT(covered, 125);
+  EXPECT_LT(covered, 150);
+}
+
+TEST_F(Rasterizer, PixelCentresAndTheTopLeftRuleDecideCoverage) {
+  // Edges through pixel centres: the left and top ones are inside, the right and bottom ones not.
+  Rect(2, 3, 6, 5, 0xFFFFFF);
+  // Edges between centres: centres from 9 (>= 8.5) to 12 (< 12.5) are covered.
+  Rect(8.5f, 8.5f, 12.5f, 9.5f, 0xFF0000);
+  std::vector<uint32_t> p = Pixels();
+  for (int y = 0; y < int(kSize); ++y) {
+    for (int x = 0; x < int(kSize); ++x) {
+      uint32_t expected = 0;
+      if (x >= 2 && x < 6 && y >= 3 && y < 5) expected = 0xFFFFFF;
+      if (x >= 9 && x <= 12 && y == 9) expected = 0xFF0000;
+      ASSERT_EQ(p[size_t(y) * kSize + size_t(x)], expected) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(Rasterizer, CullModesDropTrianglesByScreenWinding) {
+  ScreenVertex a{1, 1, 0.5f, 1, 0xFFFFFF, 0, 0}, b{9, 1, 0.5f, 1, 0xFFFFFF, 0, 0}, c{1, 9, 0.5f, 1, 0xFFFFFF, 0, 0};
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+  Triangle(a, c, b);  // counter-clockwise on screen: culled
+  EXPECT_EQ(Pixel(2, 2), 0u);
+  Triangle(a, b, c);  // clockwise: drawn
+  EXPECT_EQ(Pixel(2, 2), 0xFFFFFFu);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+  Triangle(a, b, c);
+  EXPECT_EQ(Pixel(2, 2), 0u);
+}
+
+TEST_F(Rasterizer, BlendFactorsCombineSourceAndDestination) {
+  struct Case {
+    D3DBLEND src, dest;
+    uint32_t expected;
+  };
+  // Destination 0x204080 (alpha 255 on an X8 target), source 0x80 alpha over 0xC06000.
+  const uint32_t dst = 0x204080, srcColor = 0xC06000, srcAlpha = 0x80;
+  auto mix = [](uint32_t s, uint32_t sf, uint32_t d, uint32_t df) {
+    return std::min(255u, (s * sf + 127) / 255 + (d * df + 127) / 255);
+  };
+  auto each = [&](auto f) { return (f(16) << 16) | (f(8) << 8) | f(0); };
+  auto ch = [](uint32_t c, int s) { return (c >> s) & 255; };
+  const Case cases[] = {
+      {D3DBLEND_ONE, D3DBLEND_ZERO, srcColor},
+      {D3DBLEND_ZERO, D3DBLEND_ONE, dst},
+      {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA,
+       each([&](int s) { return mix(ch(srcColor, s), srcAlpha, ch(dst, s), 255 - srcAlpha); })},
+      {D3DBLEND_SRCCOLOR, D3DBLEND_ONE, each([&](int s) { return mix(ch(srcColor, s), ch(srcColor, s), ch(dst, s), 255); })},
+      {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO, each([&](int s) { return mix(ch(srcColor, s), ch(dst, s), 0, 0); })},
+      {D3DBLEND_INVDESTCOLOR, D3DBLEND_INVSRCCOLOR,
+       each([&](int s) { return mix(ch(srcColor, s), 255 - ch(dst, s), ch(dst, s), 255 - ch(srcColor, s)); })},
+      {D3DBLEND_DESTALPHA, D3DBLEND_INVDESTALPHA, srcColor},  // an X8 target reads as opaque
+      {D3DBLEND_BOTHSRCALPHA, D3DBLEND_ZERO,
+       each([&](int s) { return mix(ch(srcColor, s), srcAlpha, ch(dst, s), 255 - srcAlpha); })},
+  };
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  for (const Case& c : cases) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, dst, 1.0f, 0);
+    device->SetRenderState(D3DRS_SRCBLEND, c.src);
+    device->SetRenderState(D3DRS_DESTBLEND, c.dest);
+    Rect(0, 0, 4, 4, (srcAlpha << 24) | srcColor);
+    uint32_t got = Pixel(1, 1);
+    for (int s = 0; s <= 16; s += 8) {
+      EXPECT_NEAR(int(ch(got, s)), int(ch(c.expected, s)), 1) << "factors " << c.src << "/" << c.dest;
+    }
+  }
+}
+
+TEST_F(Rasterizer, AlphaTestComparesWithTheReference) {
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+  device->SetRenderState(D3DRS_ALPHAREF, 128);
+  device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+  Rect(0, 0, 4, 4, 0x7FFFFFFF);
+  Rect(4, 0, 8, 4, 0x80FFFFFF);
+  EXPECT_EQ(Pixel(1, 1), 0u);
+  EXPECT_EQ(Pixel(5, 1), 0xFFFFFFu);
+  device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_LESS);
+  Rect(8, 0, 12, 4, 0x7F00FF00);
+  Rect(12, 0, 16, 4, 0x8000FF00);
+  EXPECT_EQ(Pixel(9, 1), 0x00FF00u);
+  EXPECT_EQ(Pixel(13, 1), 0u);
+}
+
+TEST_F(Rasterizer, StageWithoutTextureYieldsTheDiffuseAndWithOneModulates) {
+  Rect(0, 0, 4, 4, 0xFF806040);
+  EXPECT_EQ(Pixel(1, 1), 0x806040u);
+  IDirect3DTexture8* texture = Texture(1, 1, {0xFF808080});
+  device->SetTexture(0, texture);
+  Rect(4, 0, 8, 4, 0xFFFF8040);
+  EXPECT_EQ(Pixel(5, 1), 0x804020u);
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(Rasterizer, PointSamplingKeepsTexelsWhileLinearBlendsNeighbours) {
+  // Two texels side by side, magnified to 8 pixels; pixel centres sit at whole coordinates, so
+  // pixel x samples u = x / 8.
+  IDirect3DTexture8* texture = Texture(2, 1, {0xFF000000, 0xFFFFFFFF});
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+  Rect(0, 0, 8, 1, 0xFFFFFFFF, 0, 0, 1, 1);
+  std::vector<uint32_t> p = Pixels();
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(p[size_t(x)], x < 4 ? 0u : 0xFFFFFFu) << x;
+
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+  Rect(0, 1, 8, 2, 0xFFFFFFFF, 0, 0, 1, 1);
+  p = Pixels();
+  // Texel centres sit at u = 0.25 and 0.75 (pixels 2 and 6); between them the grey rises.
+  EXPECT_EQ(p[kSize + 2], 0u);
+  EXPECT_EQ(p[kSize + 6], 0xFFFFFFu);
+  uint32_t previous = 0;
+  for (int x = 3; x <= 5; ++x) {
+    uint32_t grey = p[kSize + size_t(x)] & 0xFF;
+    EXPECT_GT(grey, previous) << x;
+    EXPECT_LT(grey, 255u) << x;
+    previous = grey;
+  }
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(Rasterizer, WrapAddressingRepeatsTheTexture) {
+  IDirect3DTexture8* texture = Texture(2, 1, {0xFFFF0000, 0xFF0000FF});
+  device->SetTexture(0, texture);
+  // u from -1 to 3 over 16 pixels: two pixels per texel, the pair repeating four times.
+  Rect(0, 0, 16, 1, 0xFFFFFFFF, -1, 0, 3, 1);
+  std::vector<uint32_t> p = Pixels();
+  for (int x = 0; x < 16; ++x) EXPECT_EQ(p[size_t(x)], (x / 2) % 2 == 0 ? 0xFF0000u : 0x0000FFu) << x;
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(Rasterizer, DepthTestKeepsTheNearerSurfaceAndHonoursWriteMask) {
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+  Rect(0, 0, 8, 8, 0xFF0000FF, 0, 0, 1, 1, 0.25f);
+  Rect(4, 4, 12, 12, 0xFFFF0000, 0, 0, 1, 1, 0.5f);  // farther: hidden where they overlap
+  EXPECT_EQ(Pixel(5, 5), 0x0000FFu);
+  EXPECT_EQ(Pixel(10, 10), 0xFF0000u);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+  Rect(0, 0, 4, 4, 0xFF00FF00, 0, 0, 1, 1, 0.1f);
+  Rect(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1, 0.2f);  // the green wrote no depth, so white passes
+  EXPECT_EQ(Pixel(1, 1), 0xFFFFFFu);
+}
+
+TEST_F(Rasterizer, ClipSpaceMapsThroughTheViewportAndNearFarClipping) {
+  struct Vertex {
+    float x, y, z;
+    D3DCOLOR color;
+  };
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  // Identity transforms: the clip square -1..1 covers the whole target; y points up.
+  Vertex top[3] = {{-1, 1, 0.5f, 0xFFFFFFFF}, {1, 1, 0.5f, 0xFFFFFFFF}, {-1, 0, 0.5f, 0xFFFFFFFF}};
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, top, sizeof(Vertex)), D3D_OK);
+  EXPECT_EQ(Pixel(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(Pixel(0, 15), 0u);
+  // Beyond the far plane (z > 1): nothing.
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  Vertex far[3] = {{-1, 1, 1.5f, 0xFFFFFFFF}, {1, 1, 1.5f, 0xFFFFFFFF}, {-1, -1, 1.5f, 0xFFFFFFFF}};
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, far, sizeof(Vertex)), D3D_OK);
+  EXPECT_EQ(Pixel(1, 1), 0u);
+  // Crossing the near plane: the part with z >= 0 (the right half) remains.
+  Vertex crossing[4] = {{-1, 1, -1, 0xFFFFFFFF}, {1, 1, 1, 0xFFFFFFFF}, {-1, -1, -1, 0xFFFFFFFF}, {1, -1, 1, 0xFFFFFFFF}};
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, crossing, sizeof(Vertex)), D3D_OK);
+  EXPECT_EQ(Pixel(3, 8), 0u);
+  EXPECT_EQ(Pixel(12, 8), 0xFFFFFFu);
+}
+
+}  // namespace
