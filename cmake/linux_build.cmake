@@ -77,7 +77,8 @@ if(VG_TESTS)
         target_link_libraries(test_${test_name} PRIVATE vg_all GTest::gtest GTest::gtest_main)
         target_include_directories(test_${test_name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
         target_compile_definitions(test_${test_name} PRIVATE
-          VG_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}/tests")
+          VG_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}/tests"
+          VG_TEST_REGISTRY="${CMAKE_BINARY_DIR}/test-registry/${test_name}.reg")
         gtest_discover_tests(test_${test_name} DISCOVERY_TIMEOUT 60
           PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
       endif()
