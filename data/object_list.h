@@ -16,7 +16,7 @@
 constexpr int kMaxObjectListEntries = 512;
 constexpr int kObjectNameSize = 32;
 
-struct Model;
+class Model;
 struct TextureRecord;
 
 struct ObjectListEntry {
