@@ -197,4 +197,41 @@ TEST_F(WindowCore, KeysBecomeCharactersAndSignalsBecomeQuit) {
   EXPECT_TRUE(quit);
 }
 
+TEST_F(WindowCore, ActivationAndFocusFollowTheProcessAndItsWindows) {
+  HWND a = Make(WS_POPUP | WS_VISIBLE, nullptr);
+  HWND b = Make(WS_POPUP, nullptr);
+  HWND child = Make(WS_CHILD | WS_VISIBLE, b, 0, 0, 10, 10);
+  EXPECT_EQ(GetActiveWindow(), a);
+
+  // Focusing a child of an inactive window activates its top-level window first.
+  logged.clear();
+  SetFocus(child);
+  EXPECT_EQ(GetActiveWindow(), b);
+  EXPECT_EQ(GetFocus(), child);
+  bool aDeactivated = false;
+  for (const Logged& l : logged) {
+    if (l.window == a && l.message == WM_ACTIVATE && l.wParam == WA_INACTIVE) aDeactivated = true;
+    EXPECT_NE(l.message, UINT(WM_ACTIVATEAPP));  // a switch inside the process is no app change
+  }
+  EXPECT_TRUE(aDeactivated);
+
+  // Losing activation to another program tells every top-level window, once.
+  logged.clear();
+  Win32DeactivateApp();
+  Win32DeactivateApp();
+  int appOff = 0;
+  for (const Logged& l : logged) {
+    if (l.message == WM_ACTIVATEAPP && l.wParam == FALSE) appOff++;
+  }
+  EXPECT_EQ(appOff, 2);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(GetFocus(), nullptr);
+
+  // A destroyed window is forgotten as focus and active window.
+  SetFocus(child);
+  DestroyWindow(b);
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+}
+
 }  // namespace
