@@ -10,25 +10,41 @@ Rgb SkyGradient(const SkyLook& look, float t) {
   return Mix(look.top, look.horizon, std::pow(Clamp01(t), 1.8f));
 }
 
+static float CloudNoise(float u, float v, uint32_t seed, int cells) {
+  // Domain warping turns plain noise into billows; the warp is periodic too, so it tiles.
+  int warpCells = cells * 4 / 5 > 0 ? cells * 4 / 5 : 1;
+  float warpU = Fbm(u * 0.8f, v * 0.8f, 2, seed + 50, warpCells) * 0.45f;
+  float warpV = Fbm(u * 0.8f + 5.2f, v * 0.8f, 2, seed + 51, warpCells) * 0.3f;
+  return Fbm(u + warpU, v + warpV, 6, seed, cells, 0, 0.5f);
+}
+
 Image PaintSkyTexture(const SkyLook& look, int width, int height) {
   Image sky(width, height);
-  const int cells = 4;  // noise cells across the width: the period that makes it tile
+  const int cells = 5;  // noise cells across the width: the period that makes it tile
+  const int lightRows = 8;  // how far below a point the light test looks
   Rng rng(look.seed);
-  for (int y = 0; y < height; ++y) {
+  // The cloud field, with a few rows to spare below for the lighting.
+  std::vector<float> field(size_t(width) * size_t(height + lightRows));
+  for (int y = 0; y < height + lightRows; ++y) {
     float t = (float(y) + 0.5f) / float(height);
     // Perspective: clouds near the horizon are farther away, so flatter and smaller.
-    float squash = 1.0f + 5.0f * t * t;
-    float band = Smoothstep(0.0f, 0.25f, t) * (1.0f - Smoothstep(0.75f, 0.98f, t));
+    float squash = 1.0f + 2.5f * t * t;
+    for (int x = 0; x < width; ++x)
+      field[size_t(y) * size_t(width) + size_t(x)] =
+          CloudNoise(float(x) / float(width) * cells, t * 2.5f * squash, look.seed, cells) * 0.5f + 0.5f;
+  }
+  for (int y = 0; y < height; ++y) {
+    float t = (float(y) + 0.5f) / float(height);
+    float fade = 1.0f - Smoothstep(0.72f, 0.97f, t);
     for (int x = 0; x < width; ++x) {
-      float u = float(x) / float(width) * cells;
-      float v = t * 2.2f * squash;
-      float n = Fbm(u, v, 6, look.seed, cells, 0, 0.52f);
-      float above = Fbm(u, v - 0.06f * squash, 6, look.seed, cells, 0, 0.52f);
-      float density = Smoothstep(0.55f - look.cover, 1.05f - look.cover * 0.6f, n * 0.5f + 0.5f) * band;
-      // Lit from above: where the density grows downward, the cloud's top catches the light.
-      float light = Clamp01(0.55f + (n - above) * 3.0f + (1 - density) * 0.3f);
+      float n = field[size_t(y) * size_t(width) + size_t(x)];
+      float below = field[size_t(y + lightRows) * size_t(width) + size_t(x)];
+      float edge0 = 0.62f - look.cover * 0.3f;
+      float density = Smoothstep(edge0, edge0 + 0.22f, n) * fade;
+      // Lit from above: the tops catch the light, the bellies are shaded.
+      float light = Clamp01(0.6f + (below - n) * 7.0f - Smoothstep(edge0, edge0 + 0.4f, n) * 0.35f);
       Rgb cloud = Mix(look.cloudShade, look.cloudLight, light);
-      Rgb c = Mix(SkyGradient(look, t), cloud, density * 0.92f);
+      Rgb c = Mix(SkyGradient(look, t), cloud, density * 0.95f);
       float* p = sky.At(x, y);
       p[0] = c.r;
       p[1] = c.g;
@@ -57,29 +73,48 @@ float CrestRow(const Ridge& ridge, float x) {
   return ridge.baseRow - (h - 0.45f) * 2.0f * ridge.amplitude;
 }
 
+namespace {
+
+// Crest rows for columns -pad .. width + pad, so slopes can be read beyond the picture edge.
+struct CrestTable {
+  std::vector<float> rows;
+  int pad;
+  float At(float x) const {
+    int i = std::clamp(int(x) + pad, 0, int(rows.size()) - 1);
+    return rows[size_t(i)];
+  }
+};
+
+CrestTable MakeCrests(const Ridge& ridge, int width, int pad) {
+  CrestTable table{std::vector<float>(size_t(width + 2 * pad)), pad};
+  for (int i = 0; i < width + 2 * pad; ++i) table.rows[size_t(i)] = CrestRow(ridge, float(i - pad) + 0.5f);
+  return table;
+}
+
+}  // namespace
+
 void PaintRange(Image& image, const Ridge& ridge, const RangeLook& look) {
-  const float scale = 1.0f / 90.0f;
+  CrestTable crests = MakeCrests(ridge, image.width, 400);
   for (int x = 0; x < image.width; ++x) {
-    float crest = CrestRow(ridge, float(x) + 0.5f);
-    float crestSlope = CrestRow(ridge, float(x) + 2.5f) - CrestRow(ridge, float(x) - 1.5f);
-    float previous = 0;
+    float crest = crests.At(float(x));
     for (int y = std::max(0, int(std::floor(crest))); y < image.height; ++y) {
       float coverage = Clamp01(float(y) + 1.0f - crest);
       float depth = float(y) - crest;
-      // Rock faces: ridged noise stretched along the slope; its left-right change shades it.
-      float sx = float(x) * scale, sy = float(y) * scale * 1.4f;
-      float face = RidgedFbm(sx + depth * 0.004f, sy, 5, ridge.seed + 101);
-      if (y == std::max(0, int(std::floor(crest)))) previous = RidgedFbm(sx - scale, sy, 5, ridge.seed + 101);
-      float gradient = (face - previous) * 18.0f * look.detail;
-      previous = face;
-      // Near the crest the ridge's own slope decides the light; lower down the rock texture does.
-      float crestLight = -crestSlope * 0.25f * look.lightFromLeft * std::exp(-depth / 40.0f);
-      float shade = Clamp01(0.55f + gradient * look.lightFromLeft + crestLight + (face - 0.5f) * 0.3f * look.detail);
+      // Spurs run down from every peak: the crest's slope, read over a span that widens
+      // with depth, tells which way the face below is turned.
+      float span = 3.0f + depth * 0.7f;
+      float slope = (crests.At(float(x) + span) - crests.At(float(x) - span)) / (2 * span);
+      float facing = std::clamp(-slope * 1.6f * look.lightFromLeft, -1.0f, 1.0f);
+      // Gullies: noise stretched down the slope, sheared so they fan out like scree.
+      float gully = Fbm(float(x) / 16.0f + depth * 0.01f, float(y) / 90.0f, 4, ridge.seed + 101);
+      float grain = Fbm(float(x) / 5.0f, float(y) / 5.0f, 2, ridge.seed + 103);
+      float shade = Clamp01(0.5f + facing * 0.55f + (gully * 0.35f + grain * 0.08f) * look.detail);
+      shade *= Lerp(1.0f, 0.8f, Smoothstep(0, 160, depth));
       Rgb c = Mix(look.shade, look.lit, shade);
       if (look.snowRow >= 0) {
-        float snowLine = look.snowRow + Fbm(sx * 3, 0.5f, 4, ridge.seed + 7) * 40.0f + face * 30.0f;
-        float snow = Smoothstep(snowLine + 8, snowLine - 8, float(y)) * Smoothstep(-0.3f, 0.2f, gradient + 0.2f);
-        Rgb snowColor = Mix(Mix(look.shade, MakeRgb(0xB8C4E0), 0.6f), MakeRgb(0xF4F2F0), shade);
+        float snowLine = look.snowRow + Fbm(float(x) / 40, 0.5f, 4, ridge.seed + 7) * 35.0f + gully * 25.0f;
+        float snow = Smoothstep(snowLine + 10, snowLine - 10, float(y)) * Smoothstep(-0.9f, -0.3f, facing + gully);
+        Rgb snowColor = Mix(MakeRgb(0x8E9CC0), MakeRgb(0xF8F6F2), Clamp01(0.35f + facing * 0.7f + gully * 0.2f));
         c = Mix(c, snowColor, snow);
       }
       float mist = look.mistRows > 0 ? Smoothstep(look.floorRow - look.mistRows, look.floorRow, float(y)) : 0;
@@ -89,38 +124,56 @@ void PaintRange(Image& image, const Ridge& ridge, const RangeLook& look) {
   }
 }
 
-void PaintForest(Image& image, const Ridge& ridge, const ForestLook& look) {
-  int w = image.width;
-  std::vector<float> top(size_t(w) + 1);
-  std::vector<float> treeShade(size_t(w) + 1, 0.5f);
-  for (int x = 0; x <= w; ++x) top[size_t(x)] = CrestRow(ridge, float(x));
-  // Conifer crowns: narrow tiered triangles standing on the hill line.
-  Rng rng(look.seed);
-  for (float cx = -look.spacing; cx < float(w) + look.spacing; cx += look.spacing * rng.Range(0.6f, 1.3f)) {
-    float height = look.treeHeight * rng.Range(0.6f, 1.25f);
-    float half = look.treeWidth * 0.5f * rng.Range(0.8f, 1.2f);
-    float base = CrestRow(ridge, cx) + height * 0.35f;
-    for (int x = int(cx - half); x <= int(cx + half); ++x) {
-      if (x < 0 || x > w) continue;
-      float d = std::fabs(float(x) - cx) / half;
-      float tiers = 0.12f * std::fabs(std::sin(d * 9.0f + cx));
-      float row = base - height * Clamp01(1 - d - tiers);
-      if (row < top[size_t(x)]) {
-        top[size_t(x)] = row;
-        treeShade[size_t(x)] = float(x) < cx ? 0.75f : 0.35f;
-      }
+void PaintConifer(Image& image, float cx, float baseRow, float height, float halfWidth, Rgb dark, Rgb light,
+                  Rgb haze, float hazeAmount, uint32_t seed) {
+  int x0 = int(cx - halfWidth - 3), x1 = int(cx + halfWidth + 3);
+  int y0 = int(baseRow - height - 1), y1 = int(baseRow + 1);
+  float tiers = 7 + float(seed % 5);
+  float needle = std::fmax(1.0f, halfWidth * 0.12f);
+  for (int y = std::max(0, y0); y <= y1 && y < image.height; ++y) {
+    float rise = (baseRow - float(y)) / height;  // 0 at the foot, 1 at the tip
+    if (rise < -0.02f || rise > 1) continue;
+    // Drooping branch tiers of uneven width, each widest at its lower edge.
+    float phase = rise * tiers + GradientNoise(rise * 3, 0.5f, seed) * 0.6f;
+    float tier = phase - std::floor(phase);
+    float unevenness = 0.75f + 0.35f * GradientNoise(std::floor(phase), 1.5f, seed + 1);
+    float reach = halfWidth * std::pow(1 - rise, 0.9f) * (0.4f + 0.6f * std::pow(1 - tier, 1.5f)) * unevenness;
+    for (int x = std::max(0, x0); x <= x1 && x < image.width; ++x) {
+      float dx = float(x) + 0.5f - cx;
+      float jag = GradientNoise(float(x) / needle, float(y) / needle, seed) * needle * 0.9f;
+      float coverage = Clamp01(reach + jag - std::fabs(dx) + 0.5f) * Clamp01((1 - rise) * height);
+      if (coverage <= 0) continue;
+      float grain = GradientNoise(float(x) / (needle * 1.5f), float(y) / (needle * 1.5f), seed + 2);
+      float lit = Clamp01(0.42f - dx / (halfWidth + 1) * 0.45f + (1 - tier) * 0.2f + grain * 0.25f);
+      Rgb c = Mix(Mix(dark, light, lit), haze, hazeAmount);
+      Over(image, x, y, c, coverage);
     }
   }
-  for (int x = 0; x < w; ++x) {
-    float crest = top[size_t(x)];
-    for (int y = std::max(0, int(std::floor(crest))); y < image.height; ++y) {
-      float coverage = Clamp01(float(y) + 1.0f - crest);
-      float n = Fbm(float(x) / 14.0f, float(y) / 9.0f, 4, look.seed + 3) * 0.5f + 0.5f;
-      float light = Clamp01(treeShade[size_t(x)] * Smoothstep(crest + 40, crest, float(y)) + n * 0.5f);
-      Rgb c = Mix(look.dark, look.light, light);
+}
+
+void PaintForest(Image& image, const Ridge& ridge, const ForestLook& look) {
+  // The forest floor first, then rows of crowns back to front along the hill line.
+  for (int x = 0; x < image.width; ++x) {
+    float crest = CrestRow(ridge, float(x) + 0.5f) + look.treeHeight * 0.3f;
+    for (int y = std::max(0, int(std::floor(crest))); y < image.height && y < look.floorRow + 2; ++y) {
+      float n = Fbm(float(x) / 9.0f, float(y) / 7.0f, 3, look.seed + 3) * 0.5f + 0.5f;
+      Rgb c = Mix(look.dark, Mix(look.dark, look.light, 0.4f), n);
       float mist = look.mistRows > 0 ? Smoothstep(look.floorRow - look.mistRows, look.floorRow, float(y)) : 0;
       c = Mix(c, look.haze, Clamp01(look.hazeAmount + (1 - look.hazeAmount) * mist * 0.85f));
-      Paint(image, x, y, c, coverage);
+      Paint(image, x, y, c, Clamp01(float(y) + 1.0f - crest));
+    }
+  }
+  Rng rng(look.seed);
+  for (int row = 0; row < 3; ++row) {
+    float drop = float(row) * look.treeHeight * 0.22f;
+    for (float cx = -look.spacing; cx < float(image.width) + look.spacing; cx += look.spacing * rng.Range(0.5f, 1.4f)) {
+      float height = look.treeHeight * rng.Range(0.55f, 1.2f) * (rng.Unit() < 0.1f ? 1.35f : 1.0f);
+      float base = CrestRow(ridge, cx) + look.treeHeight * 0.3f + drop + rng.Range(0, 4);
+      float mist = look.mistRows > 0 ? Smoothstep(look.floorRow - look.mistRows, look.floorRow, base) : 0;
+      float haze = Clamp01(look.hazeAmount * (1 - float(row) * 0.15f) + (1 - look.hazeAmount) * mist * 0.6f);
+      Rgb tint = Mix(look.dark, look.light, rng.Range(0.0f, 0.35f));
+      PaintConifer(image, cx, base, height, look.treeWidth * 0.5f * rng.Range(0.8f, 1.2f), look.dark * 0.9f,
+                   Mix(tint, look.light, 0.6f), look.haze, haze, rng.Next());
     }
   }
 }
@@ -128,12 +181,55 @@ void PaintForest(Image& image, const Ridge& ridge, const ForestLook& look) {
 void PaintBank(Image& image, const std::function<float(float)>& topRow, Rgb near, Rgb far, uint32_t seed) {
   for (int x = 0; x < image.width; ++x) {
     float top = topRow(float(x) + 0.5f);
-    for (int y = std::max(0, int(std::floor(top))); y < image.height; ++y) {
+    // Tufts of grass break the edge.
+    float tuft = std::fmax(0.0f, Fbm(float(x) / 2.5f, 0.5f, 2, seed + 20)) * 9.0f;
+    float edge = top - tuft;
+    for (int y = std::max(0, int(std::floor(edge))); y < image.height; ++y) {
       float t = Smoothstep(top - 40, float(image.height), float(y));
-      float scale = 50.0f + 150 * t;
-      float n = Fbm(float(x) / scale, float(y) / scale * 2.5f, 5, seed);
-      float blades = Fbm(float(x) / 2.5f, float(y) / (8.0f + 16 * t), 2, seed + 9);
-      Rgb c = Mix(far, near, t) * (0.85f + n * 0.35f + blades * 0.14f * t);
+      float scale = 30.0f + 120.0f * t;
+      float patches = Fbm(float(x) / scale, float(y) / scale * (1.8f - 0.8f * t), 4, seed);
+      float blades = GradientNoise(float(x) / (0.8f + 1.2f * t), float(y) / (2.5f + 6 * t), seed + 9) * 0.6f;
+      float rim = Smoothstep(edge + 14, edge, float(y)) * 0.12f;
+      Rgb c = Mix(far, near, t) * (0.82f + patches * (0.12f + 0.25f * t) + blades * 0.14f + rim);
+      Paint(image, x, y, c, Clamp01(float(y) + 1 - edge));
+    }
+  }
+}
+
+void PaintRock(Image& image, const std::function<float(float)>& topRow, float bottomRow, const RockLook& look) {
+  int w = image.width, rows = std::min(image.height, int(bottomRow) + 1);
+  std::vector<float> tops(static_cast<size_t>(w));
+  int first = rows;
+  for (int x = 0; x < w; ++x) {
+    tops[size_t(x)] = topRow(float(x) + 0.5f);
+    first = std::min(first, std::max(0, int(std::floor(tops[size_t(x)]))));
+  }
+  if (first >= rows) return;
+  // Relief first, then light from its differences: one noise evaluation per pixel.
+  int h = rows - first;
+  std::vector<float> relief(size_t(w) * size_t(h));
+  for (int y = first; y < rows; ++y)
+    for (int x = 0; x < w; ++x) {
+      float warp = Fbm(float(x) / 90, float(y) / 90, 2, look.seed + 5) * 0.8f;
+      float layered = Fbm(float(x) / 160, float(y) / 16 + warp, 5, look.seed);
+      float blocky = RidgedFbm(float(x) / 55, float(y) / 55, 5, look.seed + 9);
+      relief[size_t(y - first) * size_t(w) + size_t(x)] = Lerp(blocky, layered * 0.5f + 0.5f, look.strata);
+    }
+  auto at = [&](int x, int y) {
+    x = std::clamp(x, 0, w - 1);
+    y = std::clamp(y, first, rows - 1);
+    return relief[size_t(y - first) * size_t(w) + size_t(x)];
+  };
+  for (int x = 0; x < w; ++x) {
+    float top = tops[size_t(x)];
+    for (int y = std::max(0, int(std::floor(top))); y < rows; ++y) {
+      float dx = at(x + 1, y) - at(x - 1, y), dy = at(x, y + 1) - at(x, y - 1);
+      float light = Clamp01(0.55f - (dx + dy * 0.7f) * 9.0f + (at(x, y) - 0.5f) * 0.4f);
+      Rgb c = Mix(look.dark, look.light, light);
+      // Moss gathers where the relief faces up: ledges and the tops of blocks.
+      float moss = Smoothstep(0.0f, 0.05f, dy) * Smoothstep(-0.2f, 0.3f, Fbm(float(x) / 25, float(y) / 25, 3, look.seed + 2));
+      c = Mix(c, look.moss * (0.6f + light * 0.6f), moss * look.mossAmount);
+      c = Mix(c, look.haze, look.hazeAmount);
       Paint(image, x, y, c, Clamp01(float(y) + 1 - top));
     }
   }

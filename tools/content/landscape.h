@@ -50,10 +50,25 @@ struct ForestLook {
   uint32_t seed = 2;
 };
 void PaintForest(Image& image, const Ridge& ridge, const ForestLook& look);
+// One fir, lit from the left, its foot at `baseRow`.
+void PaintConifer(Image& image, float cx, float baseRow, float height, float halfWidth, Rgb dark, Rgb light,
+                  Rgb haze, float hazeAmount, uint32_t seed);
 
 // Ground from a per-column top row down to the bottom: meadow, bank or rock, lighter and
 // coarser toward the viewer.
 void PaintBank(Image& image, const std::function<float(float)>& topRow, Rgb near, Rgb far, uint32_t seed);
+
+// Rock from a per-column top row down to `bottomRow`: a relief lit from the upper left, with
+// strata, cracks and moss on the ledges.
+struct RockLook {
+  Rgb dark, light, moss;
+  float mossAmount = 0.3f;
+  float strata = 0.5f;  // 0 blocky .. 1 layered
+  Rgb haze;
+  float hazeAmount = 0;
+  uint32_t seed = 3;
+};
+void PaintRock(Image& image, const std::function<float(float)>& topRow, float bottomRow, const RockLook& look);
 
 // Water below `waterRow`: the mirrored scene above, wobbled by ripples, painted half
 // transparent so the scrolling water layer shows through (more where the sky is mirrored).

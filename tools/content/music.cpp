@@ -26,6 +26,27 @@ const Chord kChords[kBars] = {
 
 float MidiHz(float note) { return 440.0f * std::pow(2.0f, (note - 69) / 12); }
 
+// Sine by table, phase in cycles: the loop needs tens of millions of them.
+struct SineTable {
+  static constexpr int kSize = 4096;
+  float values[kSize + 1];
+  // Harmonic weights: a pure sine by default, a soft pad tone for the pad table.
+  explicit SineTable(float second = 0, float third = 0) {
+    for (int i = 0; i <= kSize; ++i) {
+      float phase = kTwoPi * float(i) / kSize;
+      values[i] = std::sin(phase) + second * std::sin(2 * phase + 1) + third * std::sin(3 * phase);
+    }
+  }
+  float operator()(double cycles) const {
+    double f = (cycles - std::floor(cycles)) * kSize;
+    int i = int(f);
+    float t = float(f - i);
+    return values[i] + (values[i + 1] - values[i]) * t;
+  }
+};
+const SineTable kSine;
+const SineTable kPadWave(0.3f, 0.12f);
+
 // The loop is rendered into a ring: whatever rings past the end sounds at the start, so
 // the stream loops without a seam.
 void AddToRing(std::vector<float>& ring, size_t frame, float left, float right) {
@@ -43,8 +64,8 @@ void AddPadNote(std::vector<float>& ring, float start, float length, float note,
     float attack = std::fmin(1.0f, t / 1.2f), release = t > length ? std::exp(-(t - length) * 2.2f) : 1.0f;
     float sound = 0;
     for (int voice = -1; voice <= 1; ++voice) {
-      float f = hz * (1 + 0.0025f * float(voice));
-      sound += std::sin(kTwoPi * f * t) + 0.3f * std::sin(kTwoPi * 2 * f * t + 1) + 0.12f * std::sin(kTwoPi * 3 * f * t);
+      double cycles = double(hz) * (1 + 0.0025 * voice) * double(t);
+      sound += kPadWave(cycles);
     }
     float v = sound * attack * release * loudness;
     AddToRing(ring, first + i, v * (1 - pan), v * (1 + pan));
@@ -57,8 +78,9 @@ void AddBell(std::vector<float>& ring, float start, float note, float pan, float
   for (size_t i = 0; i < count; ++i) {
     float t = float(i) / kRate;
     float index = 2.5f * std::exp(-t * 4);
-    float v = std::sin(kTwoPi * hz * t + index * std::sin(kTwoPi * hz * 3.5f * t)) * std::exp(-t * 1.6f) *
-              std::fmin(1.0f, t * 200) * loudness;
+    double cycles = double(hz) * double(t);
+    float v = kSine(cycles + index / kTwoPi * kSine(3.5 * cycles)) * std::exp(-t * 1.6f) * std::fmin(1.0f, t * 200) *
+              loudness;
     AddToRing(ring, first + i, v * (1 - pan), v * (1 + pan));
   }
 }

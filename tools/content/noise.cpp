@@ -23,11 +23,23 @@ static uint32_t HashCell(int x, int y, uint32_t seed) {
   return h;
 }
 
+// 256 unit gradients round the circle, so a corner costs a hash and a table read.
+struct GradientTable {
+  float x[256], y[256];
+  GradientTable() {
+    for (int i = 0; i < 256; ++i) {
+      x[i] = std::cos(float(i) * 6.2831853f / 256.0f);
+      y[i] = std::sin(float(i) * 6.2831853f / 256.0f);
+    }
+  }
+};
+static const GradientTable kGradients;
+
 static float CornerDot(int cx, int cy, float dx, float dy, uint32_t seed, int px, int py) {
   if (px > 0) cx = ((cx % px) + px) % px;
   if (py > 0) cy = ((cy % py) + py) % py;
-  float angle = float(HashCell(cx, cy, seed) & 0xFFFF) * (6.2831853f / 65536.0f);
-  return std::cos(angle) * dx + std::sin(angle) * dy;
+  uint32_t i = HashCell(cx, cy, seed) & 255u;
+  return kGradients.x[i] * dx + kGradients.y[i] * dy;
 }
 
 static float Fade(float t) { return t * t * t * (t * (t * 6 - 15) + 10); }

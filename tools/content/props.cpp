@@ -13,7 +13,7 @@ Image PaintReeds() {
   Rng rng(5);
   for (int i = 0; i < 46; ++i) {
     float x = rng.Range(20, 236), lean = rng.Range(-30, 30), height = rng.Range(110, 245);
-    Rgb c = Mix(MakeRgb(0x1C2410), MakeRgb(0x6A7434), rng.Unit());
+    Rgb c = Mix(MakeRgb(0x14180C), MakeRgb(0x4A4C26), rng.Unit());
     float tipX = x + lean, tipY = 256 - height;
     FillCapsule(image, x, 258, tipX, tipY, 2.6f, 0.6f, c, 1.0f);
     if (i % 5 == 0) {  // a cattail head
@@ -26,16 +26,8 @@ Image PaintReeds() {
 
 Image PaintPine() {
   Image image(128, 256, MakeRgb(0x1A2A18), 0.0f);
-  Rng rng(9);
-  FillCapsule(image, 64, 256, 64, 20, 5, 2, MakeRgb(0x3A2818), 1.0f);
-  for (float y = 28; y < 236; y += rng.Range(5, 9)) {
-    float t = (y - 20) / 216;  // 0 at the tip, 1 at the bottom
-    float reach = 8 + 52 * t * rng.Range(0.75f, 1.05f);
-    for (int side = -1; side <= 1; side += 2) {
-      Rgb c = Mix(MakeRgb(0x0E1C10), MakeRgb(0x3E5A2E), side < 0 ? 0.7f : 0.25f) * rng.Range(0.85f, 1.1f);
-      FillCapsule(image, 64, y, 64 + float(side) * reach, y + reach * 0.35f, 4.5f, 1.5f, c, 1.0f);
-    }
-  }
+  FillCapsule(image, 64, 256, 64, 150, 4, 2, MakeRgb(0x3A2818), 1.0f);
+  PaintConifer(image, 64, 242, 236, 56, MakeRgb(0x0C1A0E), MakeRgb(0x46643A), MakeRgb(0x000000), 0.0f, 91);
   return image;
 }
 
@@ -84,19 +76,23 @@ Image PaintBirch() {
   return image;
 }
 
+// A rounded rock resting on the ground: lit from the upper left, moss on top, a dark foot.
 Image PaintBoulder() {
   Image image(256, 128, MakeRgb(0x5A5650), 0.0f);
   for (int y = 0; y < 128; ++y) {
     for (int x = 0; x < 256; ++x) {
-      float dx = (float(x) - 128) / 118, dy = (float(y) - 128) / 112;
-      float edge = Fbm(dx * 2, dy * 2, 4, 31) * 0.12f;
+      float dx = (float(x) - 128) / 120, dy = (float(y) - 80) / 74;
+      if (dy > 0) dy *= 1.9f;  // flattened underneath, where it sits
+      float edge = Fbm(dx * 1.5f, dy * 1.5f, 4, 31) * 0.18f;
       float r = std::sqrt(dx * dx + dy * dy) + edge;
       float coverage = Clamp01((1 - r) * 60 + 0.5f);
-      float light = Clamp01(0.75f - dx * 0.35f - dy * 0.6f + Fbm(float(x) / 20, float(y) / 20, 5, 33) * 0.35f);
-      float moss = Smoothstep(0.1f, 0.5f, -dy * 0.6f + Fbm(float(x) / 30, float(y) / 30, 4, 35) * 0.6f);
-      Rgb c = Mix(MakeRgb(0x34302C), MakeRgb(0xA8A298), light);
-      c = Mix(c, Mix(MakeRgb(0x2E3A16), MakeRgb(0x6A7A30), light), moss * 0.7f);
-      Over(image, x, y, c, coverage);
+      float bulge = std::sqrt(Clamp01(1 - r * r));
+      float facets = RidgedFbm(float(x) / 40, float(y) / 40, 4, 33);
+      float light = Clamp01(0.25f + bulge * 0.35f - dx * 0.3f - dy * 0.35f + facets * 0.3f);
+      float moss = Smoothstep(0.0f, 0.4f, -dy * 0.8f + Fbm(float(x) / 30, float(y) / 30, 4, 35) * 0.7f);
+      Rgb c = Mix(MakeRgb(0x24221E), MakeRgb(0xA49E92), light);
+      c = Mix(c, Mix(MakeRgb(0x28341A), MakeRgb(0x74863A), light), moss * 0.65f);
+      Over(image, x, y, c * Lerp(1.0f, 0.55f, Smoothstep(0.2f, 0.9f, dy)), coverage);
     }
   }
   return image;

@@ -79,6 +79,12 @@ void CutFall(Image& image, float centre, float topRow, float bottomRow, float to
 
 void LakeAtDawn(Content& content, int index);
 void WaterfallGlen(Content& content, int index);
+void ForestBrook(Content& content, int index);
+void MountainValley(Content& content, int index);
+void EveningShore(Content& content, int index);
+void BirchGrove(Content& content, int index);
+void RockyGorge(Content& content, int index);
+void NightLake(Content& content, int index);
 
 struct SceneKind {
   const char* title;
@@ -89,6 +95,12 @@ struct SceneKind {
 const SceneKind kScenes[] = {
     {"misty lake at dawn", kAmbientBirds, LakeAtDawn},
     {"waterfall glen", kAmbientWaterfall, WaterfallGlen},
+    {"forest brook", kAmbientBrook, ForestBrook},
+    {"mountain valley", kAmbientBirds, MountainValley},
+    {"evening shore", kAmbientBrook, EveningShore},
+    {"birch grove", kAmbientBirds, BirchGrove},
+    {"rocky gorge", kAmbientWaterfall, RockyGorge},
+    {"night lake", kAmbientNone, NightLake},
 };
 constexpr int kSceneCount = int(sizeof kScenes / sizeof kScenes[0]);
 
@@ -98,20 +110,59 @@ SceneBuilder::SceneBuilder(Content& c, int index) : content(c) {
   suffix = std::to_string(index);
 }
 
+// Semi-transparent paint over water already in the background: foam, glitter, shade.
+void Glaze(Image& image, int x, int y, Rgb c, float alpha) {
+  if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
+  float* p = image.At(x, y);
+  float a = Clamp01(alpha);
+  float out = p[3] + (1 - p[3]) * a;
+  for (int k = 0; k < 3; ++k) p[k] = Lerp(p[k], (&c.r)[k], a);
+  p[3] = out;
+}
+
+// A path of broken light on water below a low sun or the moon.
+void GlitterPath(Image& image, float cx, int fromRow, int toRow, float spread, Rgb c, uint32_t seed) {
+  for (int y = fromRow; y < toRow; ++y) {
+    float t = float(y - fromRow) / float(toRow - fromRow);
+    float half = spread * (0.25f + t);
+    for (int x = int(cx - half * 2); x < int(cx + half * 2); ++x) {
+      float d = (float(x) - cx) / half;
+      float sparkle = Smoothstep(0.05f, 0.45f, Fbm(float(x) / (6 + 10 * t), float(y) / (1.2f + 2 * t), 3, seed));
+      Glaze(image, x, y, c, sparkle * std::exp(-d * d) * (1 - t * 0.5f));
+    }
+  }
+}
+
+// Darkens the water along its edges, where the banks shade it.
+void ShoreShade(Image& image, int fromRow, int toRow, Rgb c, float strength) {
+  Image before = image;
+  for (int y = fromRow; y < toRow && y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      if (before.AlphaAt(x, y) > 0.95f) continue;
+      float nearLand = 0;
+      for (int d = 3; d <= 24; d += 7) {
+        nearLand = std::fmax(nearLand, before.AlphaAt(std::max(0, x - d), y) > 0.95f ? 1 - float(d) / 30 : 0);
+        nearLand = std::fmax(nearLand, before.AlphaAt(std::min(image.width - 1, x + d), y) > 0.95f ? 1 - float(d) / 30 : 0);
+        nearLand = std::fmax(nearLand, before.AlphaAt(x, std::max(0, y - d / 2)) > 0.95f ? 1 - float(d) / 30 : 0);
+      }
+      Glaze(image, x, y, c, nearLand * strength);
+    }
+}
+
 void LakeAtDawn(Content& content, int index) {
   SceneBuilder s(content, index);
-  SkyLook sky{MakeRgb(0x4A5E90), MakeRgb(0xF6C9A0), MakeRgb(0xFFE2C8), MakeRgb(0x8A7A98), 0.42f, 0, 101};
+  SkyLook sky{MakeRgb(0x3E5488), MakeRgb(0xF8C8A0), MakeRgb(0xFFE4CC), MakeRgb(0x86749A), 0.45f, 0, 101};
   s.Sky(sky, 345);
-  Rgb haze = MakeRgb(0xE8C4B0);
+  Rgb haze = MakeRgb(0xE4C0B4);
   Image& bg = s.Picture();
-  PaintRange(bg, {235, 75, 520, 0.75f, 11}, {MakeRgb(0x9A90B0), MakeRgb(0x6A6A94), haze, 0.5f, 50, 330, -1, -1, 0.7f});
-  PaintRange(bg, {285, 40, 300, 0.45f, 12}, {MakeRgb(0x7A7898), MakeRgb(0x4A4E70), haze, 0.3f, 45, 338, -1, -1, 0.8f});
-  PaintForest(bg, {322, 12, 260, 0.2f, 13},
-              {MakeRgb(0x1E2838), MakeRgb(0x4A5060), haze, 0.25f, 26, 11, 8, 341, 18, 14});
-  PaintReflection(bg, 340, 600, MakeRgb(0x6A7090), 1.0f, 15);
-  PaintBank(bg, [](float x) { return 470 + 160 * Smoothstep(0, 330, x) + 12 * std::sin(x / 37); },
-            MakeRgb(0x3A3A2A), MakeRgb(0x2A2C30), 16);
-  s.Water(MakeRgb(0x6A7496), MakeRgb(0xD8B8B0), MakeRgb(0xFFE8D0), 335, 600, 2, 4);
+  PaintRange(bg, {230, 80, 520, 0.75f, 11}, {MakeRgb(0xD8A8A8), MakeRgb(0x5E5E8E), haze, 0.38f, 60, 330, -1, 1, 0.8f});
+  PaintRange(bg, {285, 40, 300, 0.45f, 12}, {MakeRgb(0x9A8AA0), MakeRgb(0x3E4468), haze, 0.22f, 45, 338, -1, 1, 0.9f});
+  PaintForest(bg, {322, 10, 260, 0.2f, 13}, {MakeRgb(0x141C28), MakeRgb(0x38404E), haze, 0.08f, 30, 12, 8, 342, 8, 14});
+  PaintReflection(bg, 340, 600, MakeRgb(0x5A6488), 1.0f, 15);
+  PaintBank(bg, [](float x) { return 440 + 170 * std::pow(Smoothstep(-40, 300, x), 1.6f) + 8 * std::sin(x / 29); },
+            MakeRgb(0x3A3C22), MakeRgb(0x262A26), 16);
+  ShoreShade(bg, 340, 600, MakeRgb(0x2A3040), 0.35f);
+  s.Water(MakeRgb(0x5A6690), MakeRgb(0xC8B0B8), MakeRgb(0xFFE6D0), 335, 600, 2, 4);
   s.Prop("flock", 470, 90, 600, 155);
   s.Prop("reeds", -30, 380, 230, 620);
   s.Prop("reeds", 640, 470, 830, 610).mirror = true;
@@ -121,28 +172,196 @@ void LakeAtDawn(Content& content, int index) {
 
 void WaterfallGlen(Content& content, int index) {
   SceneBuilder s(content, index);
-  SkyLook sky{MakeRgb(0x5A8AC8), MakeRgb(0xD8E6EE), MakeRgb(0xFFFFFF), MakeRgb(0xA4B0C4), 0.5f, 0, 202};
+  SkyLook sky{MakeRgb(0x4A7CC0), MakeRgb(0xD0E2EE), MakeRgb(0xFFFFFF), MakeRgb(0x9AA8BE), 0.5f, 0, 202};
   s.Sky(sky, 240);
-  Rgb haze = MakeRgb(0xC8D8E0);
+  Rgb haze = MakeRgb(0xC0D4DC);
   Image& bg = s.Picture();
-  PaintForest(bg, {170, 25, 300, 0.3f, 21}, {MakeRgb(0x3A5A48), MakeRgb(0x6A8A70), haze, 0.45f, 30, 14, 10, 600, 0, 22});
-  PaintRange(bg, {165, 30, 180, 0.6f, 23}, {MakeRgb(0x8A8A78), MakeRgb(0x3A3E34), haze, 0.05f, 0, 600, -1, 1, 1.2f});
-  PaintForest(bg, {185, 30, 200, 0.3f, 24}, {MakeRgb(0x1A2E18), MakeRgb(0x4E7030), haze, 0.08f, 34, 16, 9, 600, 0, 25});
+  PaintRange(bg, {150, 35, 260, 0.6f, 20}, {MakeRgb(0x90A8B0), MakeRgb(0x587088), haze, 0.45f, 0, 600, -1, 1, 0.7f});
+  PaintForest(bg, {178, 20, 300, 0.3f, 21}, {MakeRgb(0x22382C), MakeRgb(0x5A7A60), haze, 0.35f, 30, 14, 9, 600, 0, 22});
+  PaintForest(bg, {205, 22, 200, 0.3f, 24}, {MakeRgb(0x142414), MakeRgb(0x486A2C), haze, 0.06f, 40, 18, 10, 600, 0, 25});
   // The cliff behind the fall, darker where the spray keeps it wet.
-  PaintRange(bg, {235, 20, 140, 0.8f, 26}, {MakeRgb(0x7A7664), MakeRgb(0x2E2E28), haze, 0.0f, 0, 600, -1, 1, 1.3f});
-  CutFall(bg, 400, 232, 462, 38, 52, 27);
-  PaintReflection(bg, 455, 600, MakeRgb(0x3A5A50), 0.9f, 28);
-  PaintBank(bg, [](float x) { return x < 260 ? 430 - (260 - x) * 0.6f + 10 * std::sin(x / 23) : 700.0f; },
-            MakeRgb(0x3E5A22), MakeRgb(0x2A3A20), 29);
-  PaintBank(bg, [](float x) { return x > 560 ? 440 - (x - 560) * 0.5f + 8 * std::sin(x / 19) : 700.0f; },
-            MakeRgb(0x445E26), MakeRgb(0x2A3A20), 30);
+  PaintRock(bg, [](float x) { return 238 + 10 * std::sin(x / 41) + 6 * std::sin(x / 13); }, 600,
+            {MakeRgb(0x24241E), MakeRgb(0x9A9684), MakeRgb(0x4A6A24), 0.6f, 0.7f, haze, 0.0f, 26});
+  for (int y = 236; y < 470; ++y)
+    for (int x = 320; x < 480; ++x) Glaze(bg, x, y, MakeRgb(0x1A1E1A), 0.45f * std::exp(-std::pow((float(x) - 400) / 60, 2)));
+  CutFall(bg, 400, 238, 462, 36, 50, 27);
+  PaintReflection(bg, 455, 600, MakeRgb(0x2A4A44), 0.9f, 28);
+  for (int y = 452; y < 520; ++y)  // foam where the fall strikes the pool
+    for (int x = 320; x < 480; ++x) {
+      float n = Fbm(float(x) / 9, float(y) / 4, 3, 31) * 0.5f + 0.5f;
+      float fade = std::exp(-std::pow((float(x) - 400) / 60, 2)) * Smoothstep(520, 458, float(y));
+      Glaze(bg, x, y, MakeRgb(0xF0F4F4), Smoothstep(0.35f, 0.7f, n) * fade * 0.85f);
+    }
+  PaintBank(bg, [](float x) { return 300 + 300 * std::pow(Clamp01(x / 330), 2.2f) + 10 * std::sin(x / 23); },
+            MakeRgb(0x4A6626), MakeRgb(0x26381C), 29);
+  PaintBank(bg, [](float x) { return 320 + 280 * std::pow(Clamp01((800 - x) / 300), 2.2f) + 8 * std::sin(x / 19); },
+            MakeRgb(0x52702A), MakeRgb(0x2A3A20), 30);
+  ShoreShade(bg, 455, 600, MakeRgb(0x142018), 0.5f);
   s.Waterfall(340, 225, 460, 470, 28);
-  s.Water(MakeRgb(0x2A4A48), MakeRgb(0x8AB0B0), MakeRgb(0xE8F4F4), 450, 600, 1, 10);
-  s.Prop("spray", 350, 440, 450, 475);
-  s.Prop("boulder", 470, 500, 640, 585);
-  s.Prop("boulder", 180, 520, 300, 585).mirror = true;
-  s.Branch("leaves1", -30, 420, 210, false, 40);
-  s.Branch("leaves1", 380, 360, 180, true, 90);
+  s.Water(MakeRgb(0x1E3C38), MakeRgb(0x7AA0A0), MakeRgb(0xE8F4F4), 450, 600, 1, 10);
+  s.Prop("spray", 345, 440, 455, 480);
+  s.Prop("boulder", 500, 520, 660, 600);
+  s.Prop("boulder", 170, 540, 290, 600).mirror = true;
+  s.Branch("leaves1", -30, 430, 215, false, 40);
+  s.Branch("leaves1", 400, 360, 180, true, 90);
+  s.Finish();
+}
+
+void ForestBrook(Content& content, int index) {
+  SceneBuilder s(content, index);
+  SkyLook sky{MakeRgb(0x5A8CC8), MakeRgb(0xE4ECE8), MakeRgb(0xFFFFFF), MakeRgb(0xA8B4C0), 0.35f, 0, 303};
+  s.Sky(sky, 280);
+  Rgb haze = MakeRgb(0xCCDAD4);
+  Image& bg = s.Picture();
+  PaintRange(bg, {205, 30, 300, 0.25f, 31}, {MakeRgb(0x88A498), MakeRgb(0x5A7A78), haze, 0.5f, 0, 600, -1, 1, 0.5f});
+  PaintForest(bg, {228, 14, 240, 0.2f, 32}, {MakeRgb(0x20362A), MakeRgb(0x587A58), haze, 0.35f, 36, 15, 9, 600, 0, 33});
+  PaintForest(bg, {262, 18, 200, 0.2f, 34}, {MakeRgb(0x0E1C10), MakeRgb(0x3E6228), haze, 0.05f, 80, 26, 15, 600, 0, 35});
+  PaintBank(bg, [](float x) { return 300 + 6 * std::sin(x / 31); }, MakeRgb(0x5A7A2A), MakeRgb(0x2E4420), 36);
+  // The brook winds toward the viewer, widening with nearness.
+  auto centre = [](float y) { return 400 + 90 * std::sin(y / 55) * (y - 300) / 300; };
+  for (int y = 302; y < 600; ++y) {
+    float half = 4 + float(y - 302) * 0.42f;
+    for (int x = 0; x < 800; ++x) {
+      float d = std::fabs(float(x) + 0.5f - centre(float(y))) - half - Fbm(float(x) / 12, float(y) / 12, 3, 37) * half * 0.25f;
+      float hole = Clamp01(0.5f - d / 2);
+      Paint(bg, x, y, MakeRgb(0x5A6A58), hole, 0);
+      Glaze(bg, x, y, MakeRgb(0x1A2A14), hole * Smoothstep(-half * 0.6f, 0, d) * 0.5f);
+    }
+  }
+  s.Water(MakeRgb(0x3A5040), MakeRgb(0x9AB4A8), MakeRgb(0xF4F8F0), 295, 600, 0, 45);
+  s.Prop("boulder", 330, 470, 450, 530);
+  s.Prop("boulder", 520, 540, 720, 610).mirror = true;
+  s.Prop("boulder", 395, 345, 435, 365);
+  s.Branch("leaves", -30, 380, 190, false, 30);
+  s.Branch("leaves1", 20, 360, 180, true, 60);
+  s.Finish();
+}
+
+void MountainValley(Content& content, int index) {
+  SceneBuilder s(content, index);
+  SkyLook sky{MakeRgb(0x2E64B4), MakeRgb(0xC4DCEE), MakeRgb(0xFFFFFF), MakeRgb(0x98A6C0), 0.4f, 0, 404};
+  s.Sky(sky, 330);
+  Rgb haze = MakeRgb(0xB4C8DE);
+  Image& bg = s.Picture();
+  PaintRange(bg, {175, 120, 360, 0.85f, 41}, {MakeRgb(0xB4AAA0), MakeRgb(0x4A5670), haze, 0.22f, 40, 330, 215, 1, 1.0f});
+  PaintRange(bg, {265, 60, 240, 0.55f, 42}, {MakeRgb(0x7A8A60), MakeRgb(0x34465A), haze, 0.35f, 30, 350, 240, 1, 0.45f});
+  PaintForest(bg, {330, 22, 220, 0.3f, 43}, {MakeRgb(0x1A3020), MakeRgb(0x4E7238), haze, 0.18f, 34, 14, 9, 600, 0, 44});
+  PaintBank(bg, [](float x) { return 372 + 14 * std::sin(x / 90) + 6 * std::sin(x / 23); }, MakeRgb(0x6A8E2E),
+            MakeRgb(0x5A7A3A), 45);
+  Rng rng(46);
+  for (int i = 0; i < 26; ++i) {  // firs scattered down the meadow, larger as they near
+    float base = 390 + std::pow(rng.Unit(), 1.5f) * 230, size = (base - 360) / 240;
+    PaintConifer(bg, rng.Range(0, 800), base, 20 + 140 * size, 9 + 42 * size, MakeRgb(0x0E1E10), MakeRgb(0x4E7238),
+                 haze, Clamp01(0.25f - size * 0.3f), rng.Next());
+  }
+  s.Prop("flock", 150, 120, 260, 175).mirror = true;
+  PlacementSpec& pine = s.Prop("pine", 600, 230, 760, 610);
+  pine.angle = -6;  // leaning out over the valley
+  s.Prop("pine", 20, 300, 130, 610);
+  s.Finish();
+}
+
+void EveningShore(Content& content, int index) {
+  SceneBuilder s(content, index);
+  SkyLook sky{MakeRgb(0x26285A), MakeRgb(0xFFA860), MakeRgb(0xFFC49A), MakeRgb(0x6A3E62), 0.5f, 0, 505};
+  s.Sky(sky, 335);
+  Rgb haze = MakeRgb(0xE89A78);
+  Image& bg = s.Picture();
+  PaintRock(bg, [](float x) { return 330 - 70 * std::pow(Smoothstep(330, 0, x), 0.8f) + 4 * std::sin(x / 17) + (x > 330 ? 40 : 0); },
+            331, {MakeRgb(0x3A2440), MakeRgb(0x8A5A6A), MakeRgb(0x3A3A30), 0.2f, 0.5f, haze, 0.45f, 51});
+  PaintReflection(bg, 331, 600, MakeRgb(0x4A3050), 1.0f, 52);
+  GlitterPath(bg, 530, 333, 600, 40, MakeRgb(0xFFD8A0), 53);
+  PaintRock(bg, [](float x) { return x < 560 ? 700.0f : 600 - 260 * std::pow(Smoothstep(560, 800, x), 0.7f) + 12 * std::sin(x / 13); },
+            600, {MakeRgb(0x180E18), MakeRgb(0x6A4448), MakeRgb(0x2A2A1C), 0.2f, 0.3f, haze, 0.05f, 54});
+  ShoreShade(bg, 331, 600, MakeRgb(0x200E20), 0.4f);
+  s.Water(MakeRgb(0x3A2850), MakeRgb(0xC07060), MakeRgb(0xFFD8A8), 328, 600, 3, 6);
+  s.Prop("sunglow", 440, 210, 620, 390);
+  s.Prop("flock", 250, 150, 330, 190);
+  s.Finish();
+}
+
+void BirchGrove(Content& content, int index) {
+  SceneBuilder s(content, index);
+  SkyLook sky{MakeRgb(0x6A9AD4), MakeRgb(0xEAF0EA), MakeRgb(0xFFFFFF), MakeRgb(0xB0BCC8), 0.3f, 0, 606};
+  s.Sky(sky, 320);
+  Rgb haze = MakeRgb(0xD4E2E0);
+  Image& bg = s.Picture();
+  PaintRange(bg, {265, 40, 320, 0.2f, 61}, {MakeRgb(0x98B0A0), MakeRgb(0x6A8488), haze, 0.45f, 0, 600, -1, 1, 0.5f});
+  PaintForest(bg, {300, 10, 200, 0.2f, 62}, {MakeRgb(0x2A4230), MakeRgb(0x6A8A58), haze, 0.3f, 30, 14, 9, 600, 0, 63});
+  PaintBank(bg, [](float x) { return 325 + 5 * std::sin(x / 37); }, MakeRgb(0x74922E), MakeRgb(0x7A9458), 64);
+  Rng rng(65);
+  for (int i = 0; i < 900; ++i) {  // meadow flowers, smaller and denser with distance
+    float y = 330 + std::pow(rng.Unit(), 1.6f) * 270, size = 0.6f + (y - 330) / 270 * 2.4f;
+    Rgb c = rng.Unit() < 0.5f ? MakeRgb(0xF8F4E8) : (rng.Unit() < 0.6f ? MakeRgb(0xF4D040) : MakeRgb(0xB890E0));
+    FillEllipse(bg, rng.Range(0, 800), y, size, size * 0.8f, 0, c, 0.9f);
+  }
+  struct Trunk {
+    float left, top, width;
+    bool mirror;
+  };
+  const Trunk trunks[] = {{90, -40, 44, false}, {230, -30, 26, true}, {330, -20, 14, false}, {520, -20, 18, true},
+                          {610, -30, 36, false}, {720, -60, 60, true}, {455, -10, 10, false}};
+  for (const Trunk& t : trunks) {
+    float bottom = 335 + (t.width - 8) * 5.0f;
+    // Each trunk stands in its own shadow, which ties it to the meadow.
+    FillEllipse(bg, t.left + t.width * 0.9f, bottom - t.width * 0.1f, t.width * 1.6f, t.width * 0.25f, 0,
+                MakeRgb(0x2A3A14), 0.55f);
+    s.Prop("birch", t.left, t.top, t.left + t.width, bottom).mirror = t.mirror;
+  }
+  s.Branch("leaves2", -30, 390, 195, false, 0);
+  s.Branch("leaves2", 30, 360, 180, true, 25);
+  s.Branch("leaves", -60, 330, 165, true, 70);
+  s.Finish();
+}
+
+void RockyGorge(Content& content, int index) {
+  SceneBuilder s(content, index);
+  SkyLook sky{MakeRgb(0x3A74C0), MakeRgb(0xD8E4EC), MakeRgb(0xFFFFFF), MakeRgb(0xA8A8B8), 0.4f, 0, 707};
+  s.Sky(sky, 200);
+  Image& bg = s.Picture();
+  // Walls meet in an arch; under it a far valley (placed behind), below it the river.
+  auto archUnder = [](float x) { return 190 + 210 * std::pow((x - 405) / 150, 2.0f); };
+  auto archTop = [](float x) { return 150 - 150 * std::pow((x - 405) / 405, 2.0f); };
+  RockLook walls{MakeRgb(0x3A2820), MakeRgb(0xC09A76), MakeRgb(0x5A6A34), 0.35f, 0.45f, MakeRgb(0xE0C8B0), 0.0f, 71};
+  PaintRock(bg, [&](float x) { return archTop(x) + 6 * std::sin(x / 11); }, 600, walls);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      float fx = float(x) + 0.5f, fy = float(y) + 0.5f;
+      float edge = Fbm(fx / 14, fy / 14, 3, 72) * 4;
+      float opening = std::fmin(fy - archUnder(fx) + edge, 395 - fy);
+      float riverHalf = 60 + (fy - 390) * 0.75f;
+      float river = std::fmin(fy - 386, riverHalf - std::fabs(fx - 405 - (fy - 390) * 0.15f) + edge);
+      float hole = Clamp01(0.5f + std::fmax(opening, river) / 2);
+      Paint(bg, x, y, fy < 395 ? MakeRgb(0xA0A8A0) : MakeRgb(0x5A7A70), hole, 0);
+    }
+  CutFall(bg, 612, 150, 478, 7, 13, 73);
+  PaintReflection(bg, 392, 600, MakeRgb(0x3A5048), 0.7f, 74);
+  ShoreShade(bg, 392, 600, MakeRgb(0x1A1410), 0.55f);
+  s.Water(MakeRgb(0x2E4A44), MakeRgb(0x88A8A0), MakeRgb(0xF0F4EE), 385, 600, 0, 30);
+  s.Prop("vista", 240, 170, 570, 400).behind = 1;
+  s.Waterfall(595, 140, 630, 485, 35);
+  s.Prop("spray", 585, 462, 640, 492);
+  s.Prop("boulder", 250, 520, 380, 585);
+  s.Prop("pine", 700, -10, 770, 120).angle = 10;
+  s.Finish();
+}
+
+void NightLake(Content& content, int index) {
+  SceneBuilder s(content, index);
+  SkyLook sky{MakeRgb(0x04081A), MakeRgb(0x1E3054), MakeRgb(0x56668A), MakeRgb(0x141C34), 0.22f, 1.0f, 808};
+  s.Sky(sky, 355);
+  Rgb haze = MakeRgb(0x1A2A48);
+  Image& bg = s.Picture();
+  PaintRange(bg, {300, 50, 400, 0.5f, 81}, {MakeRgb(0x2A3A5A), MakeRgb(0x121A30), haze, 0.3f, 20, 350, -1, -1, 0.6f});
+  PaintForest(bg, {335, 14, 230, 0.2f, 82}, {MakeRgb(0x04070E), MakeRgb(0x182438), haze, 0.1f, 34, 14, 9, 352, 6, 83});
+  PaintReflection(bg, 350, 600, MakeRgb(0x0E1830), 1.0f, 84);
+  GlitterPath(bg, 600, 352, 600, 22, MakeRgb(0xD8E0F0), 85);
+  PaintForest(bg, {560, 30, 120, 0.3f, 86}, {MakeRgb(0x020408), MakeRgb(0x0C1420), haze, 0.0f, 0, 20, 600, 600, 0, 87});
+  ShoreShade(bg, 350, 600, MakeRgb(0x02040A), 0.4f);
+  s.Water(MakeRgb(0x081226), MakeRgb(0x2A3E64), MakeRgb(0xB8C8E8), 345, 600, 1, 3);
+  s.Prop("moon", 555, 55, 645, 145);
+  s.Prop("reeds", 640, 420, 840, 610).mirror = true;
+  s.Prop("reeds", -40, 480, 120, 610);
   s.Finish();
 }
 
