@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "render/device.h"
 #include "render/render_states.h"
+#include "scene/levels.h"
 #include "sound/sound_system.h"
 #include "text/bitmap_font.h"
 
@@ -46,8 +47,11 @@ bool InitScene() {
   InitSound();  // without a sound device the saver runs on silently
   LoadSounds();
   if (settings.music) StartMusic(extendedSettings.musicStartPosition);
+  nextScene = StartScene();
   int index = settings.sceneChangeTime;
   if (index >= 0 && index < 7) sceneChangeInterval = kSceneChangeIntervals[index];
+  LoadSceneData();
+  StartFirstScene();
   currentScreenState = &sceneState;
   return true;
 }

@@ -8,6 +8,7 @@
 #include "app/frame_driver.h"
 #include "draw/quads.h"
 #include "render/render_states.h"
+#include "scene/scene_schedule.h"
 #include "sound/sound_system.h"
 
 SceneState sceneState;
@@ -28,6 +29,7 @@ void SceneState::Frame() {
   // With the default alpha function (greater or equal) every texel of alpha 0 is dropped.
   SetDeviceRenderState(D3DRS_ALPHATESTENABLE, TRUE);
   SetDeviceRenderState(D3DRS_ALPHAREF, 1);
+  UpdateScene();
   DrawClockOverlay();
   UpdateAmbientSounds();
   UpdateSound();
