@@ -11,6 +11,14 @@ namespace {
 
 long presentNumber = 0;
 
+// The program moves into its data folder before the first present; a relative capture folder
+// means one relative to where the run was started.
+std::filesystem::path StartFolder() {
+  std::error_code error;
+  return std::filesystem::current_path(error);
+}
+const std::filesystem::path startFolder = StartFolder();
+
 // A positive whole number from the environment, or `fallback` when unset or malformed.
 long NumberSetting(const char* name, long fallback) {
   const char* text = std::getenv(name);
@@ -29,11 +37,12 @@ void CaptureIfAsked(IDirect3DDevice8* device, long number) {
   if (dir == nullptr || dir[0] == '\0') return;
   long every = NumberSetting("VESPERGLEN_CAPTURE_EVERY", 1);
   if (every <= 0 || number % every != 0) return;
+  std::filesystem::path folder = startFolder / dir;  // an absolute dir replaces the start folder
   std::error_code error;
-  std::filesystem::create_directories(dir, error);
+  std::filesystem::create_directories(folder, error);
   char name[32];
   std::snprintf(name, sizeof name, "frame_%06ld.png", number);
-  std::filesystem::path path = std::filesystem::path(dir) / name;
+  std::filesystem::path path = folder / name;
   if (!CaptureBackBufferPng(device, path.string().c_str())) {
     std::fprintf(stderr, "could not write %s\n", path.string().c_str());
   }
