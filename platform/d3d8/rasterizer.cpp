@@ -407,6 +407,16 @@ inline uint32_t BlendOver(uint32_t src, uint32_t dst) {
   return rb | ag;
 }
 
+// src * src + dst, saturated: additive glow weighted by its own colour.
+inline uint32_t BlendAddBySourceColor(uint32_t src, uint32_t dst) {
+  uint32_t result = 0;
+  for (int shift = 0; shift <= 24; shift += 8) {
+    uint32_t c = Channel(src, shift);
+    result |= std::min(255u, Mul255(c, c) + Channel(dst, shift)) << shift;
+  }
+  return result;
+}
+
 template <int BlendKind, bool AlphaTest, bool Depth>
 void Output(const RasterContext& c, const Segment& g, const uint32_t* src, uint32_t* dst, uint32_t* depth) {
   const RasterState& s = *c.state;
@@ -422,6 +432,7 @@ void Output(const RasterContext& c, const Segment& g, const uint32_t* src, uint3
     }
     if (BlendKind == 1) p = BlendOver(p, dst[i]);
     if (BlendKind == 2) p = BlendGeneric(s, p, dst[i]);
+    if (BlendKind == 3) p = BlendAddBySourceColor(p, dst[i]);
     dst[i] = p;
   }
 }
@@ -439,6 +450,7 @@ OutputFunction PickOutput(const RasterContext& c) {
   switch (c.blendKind) {
     case 0: return PickOutput<0>(alphaTest, c.depthActive);
     case 1: return PickOutput<1>(alphaTest, c.depthActive);
+    case 3: return PickOutput<3>(alphaTest, c.depthActive);
     default: return PickOutput<2>(alphaTest, c.depthActive);
   }
 }
@@ -722,6 +734,9 @@ void RasterBegin(RasterContext& context, const RasterState& state) {
     context.blendKind = 0;
   } else if (over && state.blendOp == D3DBLENDOP_ADD) {
     context.blendKind = 1;
+  } else if (state.srcBlend == D3DBLEND_SRCCOLOR && state.destBlend == D3DBLEND_ONE &&
+             state.blendOp == D3DBLENDOP_ADD) {
+    context.blendKind = 3;
   }
   auto isDiffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
   auto modulates = [&](DWORD op, DWORD a1, DWORD a2) {

@@ -70,7 +70,7 @@ constexpr int kMaxSpanWidth = 4096;
 struct RasterContext {
   const RasterState* state;
   bool alphaPass[256];   // alpha test result for every source alpha
-  int blendKind;         // 0 replace, 1 source alpha over, 2 any other factors
+  int blendKind;         // 0 replace, 1 source alpha over, 2 any other factors, 3 add by colour
   bool modulateStage;    // stage 0 is texture x diffuse for colour and alpha
   bool depthActive;
   bool depthWrite;
