@@ -2,10 +2,7 @@
 
 #include <cmath>
 
-#if __has_include("draw/texture_manager.h")
 #include "draw/texture_manager.h"
-#define VG_HAVE_TEXTURE_RECORD 1
-#endif
 #include "render/device.h"
 #include "render/render_states.h"
 
@@ -50,14 +47,7 @@ void SwitchState(int kind, bool on) {
 
 }  // namespace
 
-void BindTexture(const TextureRecord* record) {
-#ifdef VG_HAVE_TEXTURE_RECORD
-  device->SetTexture(0, record ? record->texture : nullptr);
-#else
-  (void)record;
-  device->SetTexture(0, nullptr);
-#endif
-}
+void BindTexture(const TextureRecord* record) { device->SetTexture(0, record ? record->texture : nullptr); }
 
 void SetDrawTint(float red, float green, float blue, float alpha) { DrawTint.Set(red, green, blue, alpha); }
 
