@@ -196,6 +196,26 @@ void PaintBank(Image& image, const std::function<float(float)>& topRow, Rgb near
   }
 }
 
+void PaintShrubs(Image& image, const std::function<float(float)>& topRow, float fromX, float toX, float size,
+                 Rgb dark, Rgb light, uint32_t seed) {
+  Rng rng(seed);
+  for (float x = fromX; x < toX; x += size * rng.Range(0.5f, 1.1f)) {
+    float base = topRow(x) + size * 0.3f, r = size * rng.Range(0.5f, 0.9f);
+    // A dome of small leaf blobs, back ones darker, those toward the light lighter.
+    // Leaves stay leaf-sized however big the bush: larger bushes get more of them.
+    float leaf = std::fmin(r * 0.17f, 5.5f);
+    int count = std::clamp(int(2.5f * (r / leaf) * (r / leaf)), 40, 600);
+    for (int k = 0; k < count; ++k) {
+      float a = rng.Range(3.1415927f, 6.2831853f), d = std::sqrt(rng.Unit()) * r;
+      float bx = x + std::cos(a) * d * 1.2f, by = base + std::sin(a) * d;
+      float lit = Clamp01(0.45f - std::cos(a) * 0.25f * d / r + (base - by) / r * 0.3f + rng.Range(-0.2f, 0.2f));
+      float blob = leaf * rng.Range(0.7f, 1.3f);
+      FillEllipse(image, bx, by, blob, blob * 0.7f, rng.Range(-1.0f, 1.0f),
+                  Mix(dark, light, lit * (0.4f + 0.6f * float(k) / float(count - 1))), 1.0f);
+    }
+  }
+}
+
 void PaintRock(Image& image, const std::function<float(float)>& topRow, float bottomRow, const RockLook& look) {
   int w = image.width, rows = std::min(image.height, int(bottomRow) + 1);
   std::vector<float> tops(static_cast<size_t>(w));

@@ -58,6 +58,10 @@ void PaintConifer(Image& image, float cx, float baseRow, float height, float hal
 // coarser toward the viewer.
 void PaintBank(Image& image, const std::function<float(float)>& topRow, Rgb near, Rgb far, uint32_t seed);
 
+// Round bushes along a bank's edge, breaking its outline; lit from the upper left.
+void PaintShrubs(Image& image, const std::function<float(float)>& topRow, float fromX, float toX, float size,
+                 Rgb dark, Rgb light, uint32_t seed);
+
 // Rock from a per-column top row down to `bottomRow`: a relief lit from the upper left, with
 // strata, cracks and moss on the ledges.
 struct RockLook {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <string>
 
 #include "content.h"
@@ -62,8 +63,6 @@ bool WriteInstallation(const std::string& installDir, const Content& content) {
   ok = WriteModels(dataDir) && ok;
   ok = WriteFontFiles(dataDir) && ok;
   ok = WritePreviewPicture(dataDir, content) && ok;
-  ok = WriteSounds(dataDir + "/Sounds") && ok;
-  ok = WriteMusic(dataDir, kMusicName) && ok;
   ok = WriteLinks(installDir) && ok;
   ok = WriteLinkPicture(installDir, content) && ok;
   ok = WriteRegistry(installDir + "/registry.reg", fs::absolute(installDir).lexically_normal().string(), content) && ok;
@@ -103,8 +102,14 @@ int main(int argc, char** argv) {
   }
   if (!LoadTextFont()) return 1;
   auto start = std::chrono::steady_clock::now();
+  // Sound is synthesised beside the painting; neither waits for the other.
+  fs::create_directories(installDir + "/Data/Sounds");
+  auto sound = std::async(std::launch::async, [&installDir] {
+    return WriteSounds(installDir + "/Data/Sounds") && WriteMusic(installDir + "/Data", kMusicName);
+  });
   Content content = BuildContent();
   bool ok = WriteInstallation(installDir, content);
+  ok = sound.get() && ok;
   if (!previewDir.empty()) ok = WritePreviews(previewDir, content) && ok;
   if (!iconPath.empty()) ok = WriteIconFile(iconPath, content) && ok;
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

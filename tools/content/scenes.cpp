@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "content.h"
 #include "landscape.h"
@@ -180,8 +182,10 @@ void WaterfallGlen(Content& content, int index) {
   PaintForest(bg, {178, 20, 300, 0.3f, 21}, {MakeRgb(0x22382C), MakeRgb(0x5A7A60), haze, 0.35f, 30, 14, 9, 600, 0, 22});
   PaintForest(bg, {205, 22, 200, 0.3f, 24}, {MakeRgb(0x142414), MakeRgb(0x486A2C), haze, 0.06f, 40, 18, 10, 600, 0, 25});
   // The cliff behind the fall, darker where the spray keeps it wet.
-  PaintRock(bg, [](float x) { return 238 + 10 * std::sin(x / 41) + 6 * std::sin(x / 13); }, 600,
-            {MakeRgb(0x24241E), MakeRgb(0x9A9684), MakeRgb(0x4A6A24), 0.6f, 0.7f, haze, 0.0f, 26});
+  auto cliffTop = [](float x) { return 238 + 10 * std::sin(x / 41) + 6 * std::sin(x / 13); };
+  PaintRock(bg, cliffTop, 600, {MakeRgb(0x1A1A16), MakeRgb(0x84806E), MakeRgb(0x3E5E1E), 0.7f, 0.6f, haze, 0.0f, 26});
+  PaintShrubs(bg, cliffTop, 0, 340, 22, MakeRgb(0x10200C), MakeRgb(0x4E7424), 261);
+  PaintShrubs(bg, cliffTop, 470, 800, 22, MakeRgb(0x10200C), MakeRgb(0x4E7424), 262);
   for (int y = 236; y < 470; ++y)
     for (int x = 320; x < 480; ++x) Glaze(bg, x, y, MakeRgb(0x1A1E1A), 0.45f * std::exp(-std::pow((float(x) - 400) / 60, 2)));
   CutFall(bg, 400, 238, 462, 36, 50, 27);
@@ -192,10 +196,12 @@ void WaterfallGlen(Content& content, int index) {
       float fade = std::exp(-std::pow((float(x) - 400) / 60, 2)) * Smoothstep(520, 458, float(y));
       Glaze(bg, x, y, MakeRgb(0xF0F4F4), Smoothstep(0.35f, 0.7f, n) * fade * 0.85f);
     }
-  PaintBank(bg, [](float x) { return 300 + 300 * std::pow(Clamp01(x / 330), 2.2f) + 10 * std::sin(x / 23); },
-            MakeRgb(0x4A6626), MakeRgb(0x26381C), 29);
-  PaintBank(bg, [](float x) { return 320 + 280 * std::pow(Clamp01((800 - x) / 300), 2.2f) + 8 * std::sin(x / 19); },
-            MakeRgb(0x52702A), MakeRgb(0x2A3A20), 30);
+  auto leftBank = [](float x) { return 300 + 300 * std::pow(Clamp01(x / 330), 2.2f) + 10 * std::sin(x / 23); };
+  auto rightBank = [](float x) { return 320 + 280 * std::pow(Clamp01((800 - x) / 300), 2.2f) + 8 * std::sin(x / 19); };
+  PaintBank(bg, leftBank, MakeRgb(0x5E7E2C), MakeRgb(0x34481E), 29);
+  PaintBank(bg, rightBank, MakeRgb(0x668632), MakeRgb(0x384C22), 30);
+  PaintShrubs(bg, leftBank, -10, 300, 34, MakeRgb(0x0E1C0A), MakeRgb(0x5A8228), 291);
+  PaintShrubs(bg, rightBank, 520, 810, 34, MakeRgb(0x0E1C0A), MakeRgb(0x5A8228), 292);
   ShoreShade(bg, 455, 600, MakeRgb(0x142018), 0.5f);
   s.Waterfall(340, 225, 460, 470, 28);
   s.Water(MakeRgb(0x1E3C38), MakeRgb(0x7AA0A0), MakeRgb(0xE8F4F4), 450, 600, 1, 10);
@@ -216,7 +222,9 @@ void ForestBrook(Content& content, int index) {
   PaintRange(bg, {205, 30, 300, 0.25f, 31}, {MakeRgb(0x88A498), MakeRgb(0x5A7A78), haze, 0.5f, 0, 600, -1, 1, 0.5f});
   PaintForest(bg, {228, 14, 240, 0.2f, 32}, {MakeRgb(0x20362A), MakeRgb(0x587A58), haze, 0.35f, 36, 15, 9, 600, 0, 33});
   PaintForest(bg, {262, 18, 200, 0.2f, 34}, {MakeRgb(0x0E1C10), MakeRgb(0x3E6228), haze, 0.05f, 80, 26, 15, 600, 0, 35});
-  PaintBank(bg, [](float x) { return 300 + 6 * std::sin(x / 31); }, MakeRgb(0x5A7A2A), MakeRgb(0x2E4420), 36);
+  auto meadow = [](float x) { return 300 + 6 * std::sin(x / 31); };
+  PaintBank(bg, meadow, MakeRgb(0x56742A), MakeRgb(0x2E4420), 36);
+  PaintShrubs(bg, meadow, -10, 810, 26, MakeRgb(0x0C180A), MakeRgb(0x4A6E24), 361);
   // The brook winds toward the viewer, widening with nearness.
   auto centre = [](float y) { return 400 + 90 * std::sin(y / 55) * (y - 300) / 300; };
   for (int y = 302; y < 600; ++y) {
@@ -225,10 +233,22 @@ void ForestBrook(Content& content, int index) {
       float d = std::fabs(float(x) + 0.5f - centre(float(y))) - half - Fbm(float(x) / 12, float(y) / 12, 3, 37) * half * 0.25f;
       float hole = Clamp01(0.5f - d / 2);
       Paint(bg, x, y, MakeRgb(0x5A6A58), hole, 0);
-      Glaze(bg, x, y, MakeRgb(0x1A2A14), hole * Smoothstep(-half * 0.6f, 0, d) * 0.5f);
+      Glaze(bg, x, y, MakeRgb(0x142010), hole * Smoothstep(-half * 0.7f, 0, d) * 0.65f);
     }
   }
-  s.Water(MakeRgb(0x3A5040), MakeRgb(0x9AB4A8), MakeRgb(0xF4F8F0), 295, 600, 0, 45);
+  // Bushes on both banks and a few firs, larger with nearness, frame the brook.
+  Rng rng(38);
+  for (int i = 0; i < 14; ++i) {
+    float y = 310 + std::pow(rng.Unit(), 1.3f) * 260, size = 10 + (y - 300) * 0.22f;
+    float side = i % 2 ? 1.0f : -1.0f;
+    float x = centre(y) + side * (6 + (y - 302) * 0.42f + size * rng.Range(0.6f, 1.6f));
+    PaintShrubs(bg, [y](float) { return y; }, x - size, x + size, size, MakeRgb(0x0C180A), MakeRgb(0x5A7E28), rng.Next());
+  }
+  for (float x : {40.0f, 130.0f, 690.0f, 760.0f}) {
+    float base = 330 + rng.Range(0, 60), size = (base - 300) / 100;
+    PaintConifer(bg, x, base, 80 + 120 * size, 18 + 26 * size, MakeRgb(0x0C1A0E), MakeRgb(0x466A30), haze, 0.05f, rng.Next());
+  }
+  s.Water(MakeRgb(0x22382E), MakeRgb(0x6A8A7A), MakeRgb(0xEEF4EC), 295, 600, 0, 45);
   s.Prop("boulder", 330, 470, 450, 530);
   s.Prop("boulder", 520, 540, 720, 610).mirror = true;
   s.Prop("boulder", 395, 345, 435, 365);
@@ -371,7 +391,18 @@ void AddScenes(Content& content) {
   AddPicture(content, "waterfall", "waterfall.jpg", PictureFormat::Jpeg,
              PaintWaterfallTexture(MakeRgb(0x4A6470), MakeRgb(0xF2F6F8), 401));
   AddPicture(content, "spray", "spray.jpg", PictureFormat::Jpeg, PaintSprayPuff(402));
-  for (int i = 0; i < kSceneCount; ++i) kScenes[i].paint(content, i);
+  // Scenes are independent: paint them on two threads, each into its own record, and merge
+  // in scene order so the output does not depend on which thread finished first.
+  std::vector<Content> parts(kSceneCount);
+  std::thread helper([&parts] {
+    for (int i = 1; i < kSceneCount; i += 2) kScenes[i].paint(parts[size_t(i)], i);
+  });
+  for (int i = 0; i < kSceneCount; i += 2) kScenes[i].paint(parts[size_t(i)], i);
+  helper.join();
+  for (Content& part : parts) {
+    for (Picture& picture : part.pictures) content.pictures.push_back(std::move(picture));
+    for (Scene& scene : part.scenes) content.scenes.push_back(std::move(scene));
+  }
 }
 
 Content SceneSummary() {
