@@ -173,16 +173,29 @@ bool ValidTime(const SYSTEMTIME& time) {
 
 }  // namespace
 
+// Recorded runs start from a fixed local time and move with the virtual clock, so two recordings
+// of the same run are identical and the clock in the frames keeps step with the animation.
+static timespec RecordedRunTime() {
+  tm start{};
+  start.tm_year = 2026 - 1900;
+  start.tm_mon = 5;
+  start.tm_mday = 21;
+  start.tm_hour = 10;
+  start.tm_min = 8;
+  start.tm_isdst = -1;
+  int64_t ms = int64_t(VirtualClockNow());
+  timespec now{};
+  now.tv_sec = mktime(&start) + time_t(ms / 1000);
+  now.tv_nsec = long(ms % 1000) * 1000000;
+  return now;
+}
+
 void GetLocalTime(LPSYSTEMTIME time) {
   timespec now;
-  clock_gettime(CLOCK_REALTIME, &now);
-  // Recorded runs keep the wall time of their start and move it with the virtual clock, so the
-  // clock in captured frames agrees with the animation.
-  static const timespec start = now;
   if (VirtualClockActive()) {
-    int64_t ms = int64_t(start.tv_nsec / 1000000) + int64_t(VirtualClockNow());
-    now.tv_sec = start.tv_sec + time_t(ms / 1000);
-    now.tv_nsec = long(ms % 1000) * 1000000;
+    now = RecordedRunTime();
+  } else {
+    clock_gettime(CLOCK_REALTIME, &now);
   }
   tm local;
   localtime_r(&now.tv_sec, &local);
