@@ -100,7 +100,9 @@ void UpdateScene() {
       sceneTimer = 0.0f;
       changeTimer = -1.0f;
     }
-    if (sceneTimer > -1.0f) {
+    // A change whose timer ran out before it completed (one very long frame) is still drawn,
+    // and so completed, instead of being abandoned with its scene skipped.
+    if (sceneTimer > -1.0f && !(T > 0.0f)) {
       DrawScene();
     } else {
       DrawSceneChange();
