@@ -126,6 +126,7 @@ void ResetDevice() {
 }
 
 void PresentFrame() {
+  RecordBeforePresent(device);
   device->Present(nullptr, nullptr, nullptr, nullptr);
   RecordAfterPresent(device);
   if (device->TestCooperativeLevel() != D3DERR_DEVICENOTRESET) return;

@@ -1,7 +1,7 @@
 // Recording of runs, on both platforms: a virtual millisecond clock (VESPERGLEN_FRAME_MS),
 // captured frames (VESPERGLEN_CAPTURE, VESPERGLEN_CAPTURE_EVERY) and bounded runs
-// (VESPERGLEN_FRAMES). The system calls RecordAfterPresent once per present; everything else
-// stays inside platform/.
+// (VESPERGLEN_FRAMES). The system calls RecordBeforePresent and RecordAfterPresent around each
+// present; everything else stays inside platform/.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -15,6 +15,9 @@ DWORD VirtualClockNow();
 // Advances the virtual clock by the frame length; no effect when it is not active.
 void VirtualClockAdvance();
 
-// After every IDirect3DDevice8::Present: captures the back buffer when asked, advances the
-// virtual clock, and posts WM_QUIT after the VESPERGLEN_FRAMES-th present.
+// Right before every IDirect3DDevice8::Present: captures the back buffer when asked. Not after
+// it: a discarding swap chain leaves the back buffer undefined once presented.
+void RecordBeforePresent(IDirect3DDevice8* device);
+// After every IDirect3DDevice8::Present: advances the virtual clock, and posts WM_QUIT after the
+// VESPERGLEN_FRAMES-th present.
 void RecordAfterPresent(IDirect3DDevice8* device);

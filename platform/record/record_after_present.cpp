@@ -53,9 +53,10 @@ void CaptureIfAsked(IDirect3DDevice8* device, long number) {
 void RecordRestart() { presentNumber = 0; }
 
 // Environment variables are read at every present so that they can be set at any time before it.
-void RecordAfterPresent(IDirect3DDevice8* device) {
+void RecordBeforePresent(IDirect3DDevice8* device) { CaptureIfAsked(device, presentNumber); }
+
+void RecordAfterPresent(IDirect3DDevice8*) {
   long number = presentNumber++;
-  CaptureIfAsked(device, number);
   VirtualClockAdvance();
   long last = NumberSetting("VESPERGLEN_FRAMES", -1);
   if (last >= 0 && number == last) PostQuitMessage(0);

@@ -35,6 +35,8 @@ endforeach()
 
 set(nl "\r\n")
 set(reg "reg add \"%key%\" /f /reg:${VIEW}")
+# "if errorlevel" rather than "||", which not every cmd applies to external programs.
+set(check "if errorlevel 1 goto failed${nl}")
 string(CONCAT text
   "@echo off${nl}"
   "rem Vesperglen: records this folder as the installation folder and copies the saver to the${nl}"
@@ -43,11 +45,11 @@ string(CONCAT text
   "set \"key=${key}\"${nl}"
   "set \"dir=%~dp0\"${nl}"
   "set \"dir=%dir:~0,-1%\"${nl}"
-  "${reg} /v dir /t REG_SZ /d \"%dir%\" || goto failed${nl}"
-  "${reg} /v name /t REG_SZ /d \"${name}\" || goto failed${nl}"
-  "${reg} /v musicname /t REG_SZ /d \"${musicname}\" || goto failed${nl}"
-  "${reg} /v settingsex /t REG_BINARY /d ${settingsex} || goto failed${nl}"
-  "copy /y \"%~dp0Vesperglen.scr\" \"%SystemRoot%\\Vesperglen.scr\" > nul || goto failed${nl}"
+  "${reg} /v dir /t REG_SZ /d \"%dir%\"${nl}" "${check}"
+  "${reg} /v name /t REG_SZ /d \"${name}\"${nl}" "${check}"
+  "${reg} /v musicname /t REG_SZ /d \"${musicname}\"${nl}" "${check}"
+  "${reg} /v settingsex /t REG_BINARY /d ${settingsex}${nl}" "${check}"
+  "copy /y \"%~dp0Vesperglen.scr\" \"%SystemRoot%\\Vesperglen.scr\" > nul${nl}" "${check}"
   "echo Vesperglen is installed.${nl}"
   "exit /b 0${nl}"
   ":failed${nl}"
