@@ -97,7 +97,8 @@ void PaintRange(Image& image, const Ridge& ridge, const RangeLook& look) {
   CrestTable crests = MakeCrests(ridge, image.width, 400);
   for (int x = 0; x < image.width; ++x) {
     float crest = crests.At(float(x));
-    for (int y = std::max(0, int(std::floor(crest))); y < image.height; ++y) {
+    int foot = std::min(image.height, int(look.floorRow) + 2);
+    for (int y = std::max(0, int(std::floor(crest))); y < foot; ++y) {
       float coverage = Clamp01(float(y) + 1.0f - crest);
       float depth = float(y) - crest;
       // Spurs run down from every peak: the crest's slope, read over a span that widens
@@ -106,9 +107,9 @@ void PaintRange(Image& image, const Ridge& ridge, const RangeLook& look) {
       float slope = (crests.At(float(x) + span) - crests.At(float(x) - span)) / (2 * span);
       float facing = std::clamp(-slope * 1.6f * look.lightFromLeft, -1.0f, 1.0f);
       // Gullies: noise stretched down the slope, sheared so they fan out like scree.
-      float gully = Fbm(float(x) / 16.0f + depth * 0.01f, float(y) / 90.0f, 4, ridge.seed + 101);
+      float gully = Fbm(float(x) / 24.0f + depth * 0.012f, float(y) / 45.0f, 4, ridge.seed + 101);
       float grain = Fbm(float(x) / 5.0f, float(y) / 5.0f, 2, ridge.seed + 103);
-      float shade = Clamp01(0.5f + facing * 0.55f + (gully * 0.35f + grain * 0.08f) * look.detail);
+      float shade = Clamp01(0.5f + facing * 0.6f + (gully * 0.28f + grain * 0.08f) * look.detail);
       shade *= Lerp(1.0f, 0.8f, Smoothstep(0, 160, depth));
       Rgb c = Mix(look.shade, look.lit, shade);
       if (look.snowRow >= 0) {
@@ -264,16 +265,16 @@ void PaintReflection(Image& image, int waterRow, int bottomRow, Rgb waterTint, f
       float wobble = Fbm(float(x) / 90.0f, distance / (3.0f + distance * 0.08f), 3, seed) * (1.5f + distance * 0.06f);
       int sx = std::clamp(int(float(x) + wobble * 2.0f), 0, image.width - 1);
       int sy = std::clamp(int(float(waterRow) - distance * 1.05f - 1 + wobble), 0, image.height - 1);
+      float* p = image.At(x, y);
+      if (p[3] >= 0.999f) continue;  // land in front of the water stays as it is
       Rgb mirrored = source.ColorAt(sx, sy);
       float solid = source.AlphaAt(sx, sy);
       Rgb c = Mix(mirrored * 0.82f, waterTint, 0.18f + 0.25f * t);
       // Mirrored land stays mostly opaque; mirrored sky lets the moving ripples through.
       float alpha = Lerp(0.28f, 0.86f, solid) * Lerp(1.0f, 0.72f, t) * strength;
-      float* p = image.At(x, y);
-      p[0] = c.r;
-      p[1] = c.g;
-      p[2] = c.b;
-      p[3] = alpha;
+      float hole = 1 - p[3];
+      for (int k = 0; k < 3; ++k) p[k] = Lerp(p[k], (&c.r)[k], hole);
+      p[3] = p[3] + hole * alpha;
     }
   }
 }

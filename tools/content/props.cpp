@@ -139,7 +139,7 @@ Image PaintVista() {
   Ridge far{120, 40, 90, 0.7f, 52};
   PaintRange(image, far, {MakeRgb(0x9AA8C0), MakeRgb(0x60708C), MakeRgb(0xC8D4E0), 0.45f, 30, 170, 95, 1, 0.6f});
   Ridge hills{175, 25, 120, 0.2f, 53};
-  PaintRange(image, hills, {MakeRgb(0x8AA850), MakeRgb(0x46602C), MakeRgb(0xC8D4E0), 0.2f, 0, 256, -1, 1, 0.5f});
+  PaintRange(image, hills, {MakeRgb(0x8AA860), MakeRgb(0x3E5A34), MakeRgb(0xC8D4E0), 0.35f, 40, 256, -1, 1, 0.7f});
   return image;
 }
 

@@ -315,6 +315,11 @@ void BirchGrove(Content& content, int index) {
     Rgb c = rng.Unit() < 0.5f ? MakeRgb(0xF8F4E8) : (rng.Unit() < 0.6f ? MakeRgb(0xF4D040) : MakeRgb(0xB890E0));
     FillEllipse(bg, rng.Range(0, 800), y, size, size * 0.8f, 0, c, 0.9f);
   }
+  // The grove's own crowns close the picture at the top; the near trunks stand in front of them.
+  PaintShrubs(bg, [](float x) { return 40 + 30 * std::sin(x / 70) + 20 * std::sin(x / 23); }, -40, 840, 70,
+              MakeRgb(0x24380E), MakeRgb(0x9CB844), 66);
+  PaintShrubs(bg, [](float x) { return 10 + 20 * std::sin(x / 50); }, -40, 840, 60, MakeRgb(0x1C300C),
+              MakeRgb(0x8AA83C), 67);
   struct Trunk {
     float left, top, width;
     bool mirror;
@@ -342,7 +347,7 @@ void RockyGorge(Content& content, int index) {
   // Walls meet in an arch; under it a far valley (placed behind), below it the river.
   auto archUnder = [](float x) { return 190 + 210 * std::pow((x - 405) / 150, 2.0f); };
   auto archTop = [](float x) { return 150 - 150 * std::pow((x - 405) / 405, 2.0f); };
-  RockLook walls{MakeRgb(0x3A2820), MakeRgb(0xC09A76), MakeRgb(0x5A6A34), 0.35f, 0.45f, MakeRgb(0xE0C8B0), 0.0f, 71};
+  RockLook walls{MakeRgb(0x2E2420), MakeRgb(0xB89A7C), MakeRgb(0x4E6030), 0.4f, 0.75f, MakeRgb(0xE0C8B0), 0.0f, 71};
   PaintRock(bg, [&](float x) { return archTop(x) + 6 * std::sin(x / 11); }, 600, walls);
   for (int y = 0; y < 600; ++y)
     for (int x = 0; x < 800; ++x) {
