@@ -288,7 +288,7 @@ void EveningShore(Content& content, int index) {
   Rgb haze = MakeRgb(0xE89A78);
   Image& bg = s.Picture();
   PaintRock(bg, [](float x) { return 330 - 70 * std::pow(Smoothstep(330, 0, x), 0.8f) + 4 * std::sin(x / 17) + (x > 330 ? 40 : 0); },
-            331, {MakeRgb(0x3A2440), MakeRgb(0x8A5A6A), MakeRgb(0x3A3A30), 0.2f, 0.5f, haze, 0.45f, 51});
+            331, {MakeRgb(0x22142A), MakeRgb(0x5E3A54), MakeRgb(0x2A2A24), 0.2f, 0.5f, haze, 0.3f, 51});
   PaintReflection(bg, 331, 600, MakeRgb(0x4A3050), 1.0f, 52);
   GlitterPath(bg, 530, 333, 600, 40, MakeRgb(0xFFD8A0), 53);
   PaintRock(bg, [](float x) { return x < 560 ? 700.0f : 600 - 260 * std::pow(Smoothstep(560, 800, x), 0.7f) + 12 * std::sin(x / 13); },
