@@ -105,10 +105,6 @@ void Sample(const Image& image, float u, float v, bool wrap, float out[4]) {
   }
 }
 
-Image Downsample(const Image& image, int factor) {
-  return Resize(image, image.width / factor, image.height / factor);
-}
-
 Image Resize(const Image& image, int width, int height) {
   Image result(width, height);
   float sx = float(image.width) / float(width), sy = float(image.height) / float(height);
@@ -132,32 +128,4 @@ Image Resize(const Image& image, int width, int height) {
     }
   }
   return result;
-}
-
-static void BoxPass(Image& image, int radius, bool horizontal) {
-  int n = horizontal ? image.width : image.height;
-  int lines = horizontal ? image.height : image.width;
-  std::vector<float> line(size_t(n) * 3);
-  for (int l = 0; l < lines; ++l) {
-    for (int i = 0; i < n; ++i) {
-      const float* p = horizontal ? image.At(i, l) : image.At(l, i);
-      for (int k = 0; k < 3; ++k) line[size_t(i) * 3 + size_t(k)] = p[k];
-    }
-    for (int i = 0; i < n; ++i) {
-      float sum[3] = {0, 0, 0};
-      for (int j = -radius; j <= radius; ++j) {
-        int s = std::clamp(i + j, 0, n - 1);
-        for (int k = 0; k < 3; ++k) sum[k] += line[size_t(s) * 3 + size_t(k)];
-      }
-      float* p = horizontal ? image.At(i, l) : image.At(l, i);
-      for (int k = 0; k < 3; ++k) p[k] = sum[k] / float(2 * radius + 1);
-    }
-  }
-}
-
-void BlurColor(Image& image, int radius, int passes) {
-  for (int i = 0; i < passes; ++i) {
-    BoxPass(image, radius, true);
-    BoxPass(image, radius, false);
-  }
 }

@@ -49,9 +49,5 @@ void FillCapsule(Image& image, float ax, float ay, float bx, float by, float rad
 // Bilinear sample; `wrap` repeats the picture, otherwise edges clamp. Returns r, g, b, a.
 void Sample(const Image& image, float u, float v, bool wrap, float out[4]);
 
-// Area-averaged reduction by an integer factor (preview, icons).
-Image Downsample(const Image& image, int factor);
-// Box-filtered resize to any size (thumbnails).
+// Area-averaged resize (thumbnails and icons).
 Image Resize(const Image& image, int width, int height);
-// Separable box blur of the colour channels, run `passes` times (close to a gaussian at 3).
-void BlurColor(Image& image, int radius, int passes);

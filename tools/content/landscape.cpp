@@ -279,19 +279,6 @@ void PaintReflection(Image& image, int waterRow, int bottomRow, Rgb waterTint, f
   }
 }
 
-void CutRows(Image& image, int fromRow, int toRow, Rgb fillTop, Rgb fillBottom) {
-  for (int y = std::max(0, fromRow); y < toRow && y < image.height; ++y) {
-    Rgb c = Mix(fillTop, fillBottom, float(y - fromRow) / float(std::max(1, toRow - fromRow)));
-    for (int x = 0; x < image.width; ++x) {
-      float* p = image.At(x, y);
-      p[0] = c.r;
-      p[1] = c.g;
-      p[2] = c.b;
-      p[3] = 0;
-    }
-  }
-}
-
 Image PaintWaterTexture(Rgb deep, Rgb light, Rgb glint, uint32_t seed) {
   const int w = 512, h = 256;
   Image water(w, h);

@@ -78,9 +78,6 @@ void PaintRock(Image& image, const std::function<float(float)>& topRow, float bo
 // transparent so the scrolling water layer shows through (more where the sky is mirrored).
 void PaintReflection(Image& image, int waterRow, int bottomRow, Rgb waterTint, float strength, uint32_t seed);
 
-// Cuts a hole (alpha 0) filling it with `fill`; used for sky, water and falls.
-void CutRows(Image& image, int fromRow, int toRow, Rgb fillTop, Rgb fillBottom);
-
 // Layer textures; all tile in the directions they scroll.
 Image PaintWaterTexture(Rgb deep, Rgb light, Rgb glint, uint32_t seed);
 Image PaintWaterfallTexture(Rgb shadow, Rgb foam, uint32_t seed);
