@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -245,6 +246,95 @@ TEST_F(ContentTest, AlphaJpegsSplitAtTheirEndMarkerWithOneAlphaBytePerPixel) {
     ++checked;
   }
   EXPECT_GE(checked, 12);
+}
+
+TEST_F(ContentTest, EveryHoleInABackgroundHasALayerBeneathIt) {
+  for (int i = 0; i < 8; ++i) {
+    Bytes b = ReadAll(data / ("_a_back" + std::to_string(i) + ".jpg"));
+    size_t length = JpegLength(b);
+    ASSERT_EQ(length + 800 * 600, b.size());
+    std::vector<bool> covered(800 * 600, false);
+    for (const Placement& p : ReadLevel(data / ("level" + std::to_string(i) + ".lev"))) {
+      std::string kind = KindOf(p.entry);
+      if (kind != "sky" && kind != "water" && kind != "waterfall" && !(kind == "plain" && p.behind)) continue;
+      int left = int(std::min(p.x0, p.x1) + 400), right = int(std::max(p.x0, p.x1) + 400);
+      int top = int(300 - std::max(p.y0, p.y1)), bottom = int(300 - std::min(p.y0, p.y1));
+      for (int y = std::max(0, top); y < std::min(600, bottom); ++y)
+        for (int x = std::max(0, left); x < std::min(800, right); ++x) covered[size_t(y) * 800 + size_t(x)] = true;
+    }
+    size_t bare = 0;
+    for (size_t k = 0; k < covered.size(); ++k) bare += b[length + k] < 255 && !covered[k];
+    // Anything not covered would show the black of an empty frame.
+    EXPECT_EQ(0u, bare) << "scene " << i;
+  }
+}
+
+// Mean difference between two columns (or rows) of an RGB picture.
+double LineDifference(const stbi_uc* p, int w, int h, int a, int b, bool columns) {
+  double sum = 0;
+  int n = columns ? h : w;
+  for (int i = 0; i < n; ++i)
+    for (int k = 0; k < 3; ++k) {
+      size_t pa = columns ? (size_t(i) * size_t(w) + size_t(a)) : (size_t(a) * size_t(w) + size_t(i));
+      size_t pb = columns ? (size_t(i) * size_t(w) + size_t(b)) : (size_t(b) * size_t(w) + size_t(i));
+      sum += std::abs(int(p[pa * 3 + size_t(k)]) - int(p[pb * 3 + size_t(k)]));
+    }
+  return sum / (n * 3);
+}
+
+TEST_F(ContentTest, LayerPicturesTileInTheDirectionsTheyScroll) {
+  struct Layer {
+    std::string file;
+    bool across, down;
+  };
+  std::vector<Layer> layers = {{"waterfall.jpg", true, true}};
+  for (int i = 0; i < 8; ++i) {
+    layers.push_back({"sky" + std::to_string(i) + ".jpg", true, false});
+    if (fs::exists(data / ("water" + std::to_string(i) + ".jpg")))
+      layers.push_back({"water" + std::to_string(i) + ".jpg", true, true});
+  }
+  for (const Layer& layer : layers) {
+    int w, h, n;
+    stbi_uc* p = stbi_load((data / layer.file).c_str(), &w, &h, &n, 3);
+    ASSERT_NE(nullptr, p) << layer.file;
+    // The seam between the last line and the first must look like any line next to another.
+    if (layer.across) {
+      EXPECT_LT(LineDifference(p, w, h, w - 1, 0, true), 2 * LineDifference(p, w, h, 0, 1, true) + 2) << layer.file;
+    }
+    if (layer.down) {
+      EXPECT_LT(LineDifference(p, w, h, h - 1, 0, false), 2 * LineDifference(p, w, h, 0, 1, false) + 2) << layer.file;
+    }
+    stbi_image_free(p);
+  }
+}
+
+TEST_F(ContentTest, SprayHasBlackEdgesAndBranchesEnterAtTheirPivot) {
+  int w, h, n;
+  stbi_uc* spray = stbi_load((data / "spray.jpg").c_str(), &w, &h, &n, 3);
+  ASSERT_NE(nullptr, spray);
+  int brightest = 0;
+  for (int x = 0; x < w; ++x)
+    for (int k = 0; k < 3; ++k) {
+      brightest = std::max({brightest, int(spray[size_t(x) * 3 + size_t(k)]),
+                            int(spray[(size_t(h - 1) * size_t(w) + size_t(x)) * 3 + size_t(k)])});
+    }
+  EXPECT_LT(brightest, 16);  // the puff is added to the picture: a bright edge would show its square
+  EXPECT_GT(spray[(size_t(h / 2) * size_t(w) + size_t(w / 2)) * 3], 100);
+  stbi_image_free(spray);
+  // Leaves sway about the middle of the left edge: the branch must be rooted there.
+  for (const char* file : {"_a_leaves1.jpg", "_a_leaves2.jpg"}) {
+    Bytes b = ReadAll(data / file);
+    size_t length = JpegLength(b);
+    stbi_uc* p = stbi_load_from_memory(b.data(), int(length), &w, &h, &n, 3);
+    ASSERT_NE(nullptr, p);
+    stbi_image_free(p);
+    EXPECT_GT(b[length + size_t(h / 2) * size_t(w) + 1], 200) << file;
+    EXPECT_EQ(0, b[length + 1]) << file;
+  }
+  stbi_uc* oak = stbi_load((data / "leaves.tga").c_str(), &w, &h, &n, 4);
+  ASSERT_NE(nullptr, oak);
+  EXPECT_GT(oak[(size_t(h / 2) * size_t(w) + 1) * 4 + 3], 200);
+  stbi_image_free(oak);
 }
 
 TEST_F(ContentTest, FontHasTheClockGlyphsInASixteenByASixteenGrid) {
