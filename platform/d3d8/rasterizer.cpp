@@ -1,5 +1,7 @@
 #include "platform/d3d8/rasterizer.h"
 
+#include "platform/d3d8/pixel_spans.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -39,50 +41,48 @@ struct Triangle {
   bool linear;
   bool flat;
   uint32_t flatColor;
+  FixedColor flatFixed;
+  ShadeSpanFunction fastShader;  // null: the general stage
+  WrapTexture wrap;              // the level fastShader reads
 };
 
 // ---------------------------------------------------------------------------------------------
-// Small pixel arithmetic
-
-inline uint32_t Mul255(uint32_t a, uint32_t b) {
-  uint32_t t = a * b + 128;
-  return (t + (t >> 8)) >> 8;
-}
-
-inline uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
-  return (a << 24) | (r << 16) | (g << 8) | b;
-}
-
-inline uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
-
-inline uint32_t ModulateColors(uint32_t x, uint32_t y) {
-  return Pack(Mul255(x >> 24, y >> 24), Mul255(Channel(x, 16), Channel(y, 16)),
-              Mul255(Channel(x, 8), Channel(y, 8)), Mul255(x & 0xFF, y & 0xFF));
-}
-
-// Lerp of two packed colours by f/256, two channels per multiply.
-inline uint32_t LerpPacked(uint32_t a, uint32_t b, uint32_t f) {
-  uint32_t g = 256 - f;
-  uint32_t rb = (((a & 0xFF00FF) * g + (b & 0xFF00FF) * f) >> 8) & 0xFF00FF;
-  uint32_t ag = ((((a >> 8) & 0xFF00FF) * g + ((b >> 8) & 0xFF00FF) * f)) & 0xFF00FF00;
-  return rb | ag;
-}
-
-inline uint32_t Bilinear(uint32_t t00, uint32_t t10, uint32_t t01, uint32_t t11, uint32_t fu, uint32_t fv) {
-  return LerpPacked(LerpPacked(t00, t10, fu), LerpPacked(t01, t11, fu), fv);
-}
+// Edges
 
 inline int CeilDiv(int64_t num, int64_t den) {
   return int(num >= 0 ? (num + den - 1) / den : -((-num) / den));
 }
 
-// First pixel column at or right of the edge (xa, ya)-(xb, yb) on the row whose centre is at ys,
-// all in 28.4 fixed point with ya < yb. Exact, so two triangles sharing the edge agree on it.
-inline int EdgeColumn(int xa, int ya, int xb, int yb, int ys) {
-  int64_t dy = int64_t(yb) - ya;
-  int64_t num = int64_t(xa) * dy + (int64_t(ys) - ya) * (int64_t(xb) - xa);
-  return CeilDiv(num, dy * kSubPixel);
+inline int64_t FloorDiv(int64_t num, int64_t den) {
+  int64_t q = num / den;
+  return (num % den != 0 && (num < 0) != (den < 0)) ? q - 1 : q;
 }
+
+// The first pixel column at or right of the edge (xa, ya)-(xb, yb), all 28.4 with ya < yb, on
+// successive rows: ceil(num / den) where num grows by the same amount every row, kept as
+// quotient and remainder so that it stays exact and two triangles sharing the edge agree.
+struct EdgeWalker {
+  int64_t column, remainder, den, stepWhole, stepRest;
+
+  void Start(int xa, int ya, int xb, int yb, int ys) {
+    int64_t dy = int64_t(yb) - ya;
+    den = dy * kSubPixel;
+    int64_t num = int64_t(xa) * dy + (int64_t(ys) - ya) * (int64_t(xb) - xa);
+    column = -FloorDiv(-num, den);
+    remainder = column * den - num;
+    int64_t step = int64_t(kSubPixel) * (int64_t(xb) - xa);
+    stepWhole = FloorDiv(step, den);
+    stepRest = step - stepWhole * den;
+  }
+  void Next() {
+    column += stepWhole;
+    remainder -= stepRest;
+    if (remainder < 0) {
+      column += 1;
+      remainder += den;
+    }
+  }
+};
 
 bool Compare(DWORD func, uint32_t value, uint32_t reference) {
   switch (func) {
@@ -237,35 +237,6 @@ void ShadeGeneric(const RasterState& s, const Triangle& t, const Segment& g, uin
   }
 }
 
-// Fixed-point coordinates in 16.16 texels; unsigned so that wrapping over power-of-two sizes is
-// plain modular arithmetic whatever the distance travelled.
-struct FixedCoords {
-  uint32_t u, v, du, dv;
-};
-
-FixedCoords ToFixed(const Segment& g, int width, int height, bool centreOffset) {
-  auto start = [](float c, int size) {
-    double t = double(c) * size;
-    t -= std::floor(t / size) * size;
-    return uint32_t(int64_t(t * 65536.0));
-  };
-  auto step = [](float d, int size) { return uint32_t(int64_t(double(d) * size * 65536.0)); };
-  FixedCoords f{start(g.u, width), start(g.v, height), step(g.du, width), step(g.dv, height)};
-  if (centreOffset) {
-    f.u -= 0x8000;
-    f.v -= 0x8000;
-  }
-  return f;
-}
-
-struct FixedColor {
-  int32_t c[4], d[4];
-  uint32_t At(int i) const {
-    return Pack(uint32_t(c[kA] + d[kA] * i) >> 16, uint32_t(c[kR] + d[kR] * i) >> 16,
-                uint32_t(c[kG] + d[kG] * i) >> 16, uint32_t(c[kB] + d[kB] * i) >> 16);
-  }
-};
-
 FixedColor ToFixed(const Segment& g) {
   FixedColor f;
   for (int k = 0; k < 4; ++k) {
@@ -273,42 +244,6 @@ FixedColor ToFixed(const Segment& g) {
     f.d[k] = int32_t(g.colorStep[k] * 65536.0f);
   }
   return f;
-}
-
-// Texture x diffuse over a power-of-two texture with wrapping on both axes: the common case.
-template <bool Linear, bool Gouraud>
-void ShadeModulateWrap(const RasterState& s, const Triangle& t, const Segment& g, uint32_t* out) {
-  const RasterTextureLevel& level = *t.level0;
-  const uint32_t* texels = level.texels;
-  const uint32_t maskU = uint32_t(level.width - 1);
-  const uint32_t maskV = uint32_t(level.height - 1);
-  const int shiftV = __builtin_ctz(uint32_t(level.width));
-  const uint32_t alphaOr = s.texture->alphaOr;
-  FixedCoords f = ToFixed(g, level.width, level.height, Linear);
-  FixedColor color = ToFixed(g);
-  const uint32_t flat = t.flatColor;
-  const bool white = !Gouraud && flat == 0xFFFFFFFF;
-  uint32_t u = f.u;
-  uint32_t v = f.v;
-  for (int i = 0; i < g.count; ++i, u += f.du, v += f.dv) {
-    uint32_t texel;
-    if (Linear) {
-      uint32_t x0 = (u >> 16) & maskU;
-      uint32_t x1 = (x0 + 1) & maskU;
-      uint32_t y0 = ((v >> 16) & maskV) << shiftV;
-      uint32_t y1 = ((((v >> 16) + 1) & maskV)) << shiftV;
-      texel = Bilinear(texels[y0 + x0], texels[y0 + x1], texels[y1 + x0], texels[y1 + x1], (u >> 8) & 0xFF,
-                       (v >> 8) & 0xFF);
-    } else {
-      texel = texels[(((v >> 16) & maskV) << shiftV) + ((u >> 16) & maskU)];
-    }
-    texel |= alphaOr;
-    if (Gouraud) {
-      out[i] = ModulateColors(texel, color.At(i));
-    } else {
-      out[i] = white ? texel : ModulateColors(texel, flat);
-    }
-  }
 }
 
 void ShadeUntextured(const Triangle& t, const Segment& g, uint32_t* out) {
@@ -320,27 +255,60 @@ void ShadeUntextured(const Triangle& t, const Segment& g, uint32_t* out) {
   for (int i = 0; i < g.count; ++i) out[i] = color.At(i);
 }
 
+FixedCoords ToFixed(const Segment& g, int width, int height, bool centreOffset) {
+  auto start = [](float c, int size) {
+    double whole = std::floor(double(c));
+    return uint32_t(int64_t((double(c) - whole) * size * 65536.0));
+  };
+  auto step = [](float d, int size) { return uint32_t(int64_t(double(d) * size * 65536.0)); };
+  FixedCoords f{start(g.u, width), start(g.v, height), step(g.du, width), step(g.dv, height)};
+  if (centreOffset) {
+    f.u -= 0x8000;
+    f.v -= 0x8000;
+  }
+  return f;
+}
+
+FixedColor FlatFixed(uint32_t color) {
+  FixedColor f{};
+  f.c[kFixedR] = int32_t(Channel(color, 16) << 16);
+  f.c[kFixedG] = int32_t(Channel(color, 8) << 16);
+  f.c[kFixedB] = int32_t(Channel(color, 0) << 16);
+  f.c[kFixedA] = int32_t(Channel(color, 24) << 16);
+  return f;
+}
+
 bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+
+// The span kernel for texture x diffuse over a wrapped power-of-two level, when the state and
+// the triangle allow it; else null.
+ShadeSpanFunction PickFastShader(const RasterContext& c, const Triangle& t, WrapTexture* wrap) {
+  const RasterState& s = *c.state;
+  if (!s.texture || s.colorOp == D3DTOP_DISABLE || !c.modulateStage || t.level1) return nullptr;
+  const RasterTextureLevel& level = *t.level0;
+  if (s.addressU != D3DTADDRESS_WRAP || s.addressV != D3DTADDRESS_WRAP || !IsPowerOfTwo(level.width) ||
+      !IsPowerOfTwo(level.height)) {
+    return nullptr;
+  }
+  *wrap = WrapTexture{level.texels, uint32_t(level.width - 1), uint32_t(level.height - 1),
+                      __builtin_ctz(uint32_t(level.width)), s.texture->alphaOr};
+  SpanDiffuse diffuse = !t.flat ? SpanDiffuse::kGouraud
+                        : t.flatColor == 0xFFFFFFFF ? SpanDiffuse::kWhite
+                                                    : SpanDiffuse::kFlat;
+  return PickWrapShader(t.linear, diffuse);
+}
 
 void Shade(const RasterContext& c, const Triangle& t, const Segment& g, uint32_t* out) {
   const RasterState& s = *c.state;
+  if (t.fastShader) {
+    FixedCoords f = ToFixed(g, int(t.wrap.maskU + 1), int(t.wrap.maskV + 1), t.linear);
+    t.fastShader(t.wrap, f, t.flat ? t.flatFixed : ToFixed(g), g.count, out);
+    return;
+  }
   // A stage with no texture bound does no texture mapping: its output is the diffuse colour.
   if (!s.texture || s.colorOp == D3DTOP_DISABLE) {
     ShadeUntextured(t, g, out);
     return;
-  }
-  if (c.modulateStage) {
-    const RasterTextureLevel& level = *t.level0;
-    bool fast = !t.level1 && s.addressU == D3DTADDRESS_WRAP && s.addressV == D3DTADDRESS_WRAP &&
-                IsPowerOfTwo(level.width) && IsPowerOfTwo(level.height);
-    if (fast) {
-      if (t.linear) {
-        t.flat ? ShadeModulateWrap<true, false>(s, t, g, out) : ShadeModulateWrap<true, true>(s, t, g, out);
-      } else {
-        t.flat ? ShadeModulateWrap<false, false>(s, t, g, out) : ShadeModulateWrap<false, true>(s, t, g, out);
-      }
-      return;
-    }
   }
   ShadeGeneric(s, t, g, out);
 }
@@ -392,27 +360,6 @@ uint32_t BlendGeneric(const RasterState& s, uint32_t src, uint32_t dst) {
       default: v = sv + dv; break;
     }
     result |= uint32_t(std::clamp(v, 0, 255)) << shift;
-  }
-  return result;
-}
-
-// src * a + dst * (255 - a), rounded, two channels per multiply.
-inline uint32_t BlendOver(uint32_t src, uint32_t dst) {
-  uint32_t a = src >> 24;
-  uint32_t ia = 255 - a;
-  uint32_t rb = (src & 0xFF00FF) * a + (dst & 0xFF00FF) * ia + 0x800080;
-  rb = ((rb + ((rb >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
-  uint32_t ag = ((src >> 8) & 0xFF00FF) * a + ((dst >> 8) & 0xFF00FF) * ia + 0x800080;
-  ag = (ag + ((ag >> 8) & 0xFF00FF)) & 0xFF00FF00;
-  return rb | ag;
-}
-
-// src * src + dst, saturated: additive glow weighted by its own colour.
-inline uint32_t BlendAddBySourceColor(uint32_t src, uint32_t dst) {
-  uint32_t result = 0;
-  for (int shift = 0; shift <= 24; shift += 8) {
-    uint32_t c = Channel(src, shift);
-    result |= std::min(255u, Mul255(c, c) + Channel(dst, shift)) << shift;
   }
   return result;
 }
@@ -580,8 +527,16 @@ void DrawSpan(RasterContext& c, const Triangle& t, OutputFunction output, int y,
   for (int x = x0; x < x1; x += segmentLength) {
     int count = std::min(segmentLength, x1 - x);
     Segment g = MakeSegment(t, y, x, count);
+    if (c.shadeIntoTarget) {
+      Shade(c, t, g, row + x);
+      continue;
+    }
     Shade(c, t, g, c.source);
-    output(c, g, c.source, row + x, depthRow ? depthRow + x : nullptr);
+    if (c.write) {
+      c.write(c.source, row + x, count, c.alphaPass);
+    } else {
+      output(c, g, c.source, row + x, depthRow ? depthRow + x : nullptr);
+    }
   }
 }
 
@@ -617,7 +572,9 @@ void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
   uint32_t c0 = PackVertexColor(*v[0]);
   t.flatColor = c0;
   t.flat = s.flatShading || (PackVertexColor(*v[1]) == c0 && PackVertexColor(*v[2]) == c0);
+  t.flatFixed = FlatFixed(c0);
   ChooseLevels(s, t, (xs[0] + xs[1] + xs[2]) / 3.0f, (ys[0] + ys[1] + ys[2]) / 3.0f);
+  t.fastShader = PickFastShader(c, t, &t.wrap);
   OutputFunction output = PickOutput(c);
 
   // Rows top to bottom: sort the corners by y.
@@ -631,14 +588,26 @@ void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
 
   int top = std::max(CeilDiv(y0, kSubPixel), s.viewportY);
   int bottom = std::min(CeilDiv(y2, kSubPixel), s.viewportY + s.viewportHeight);
+  if (top >= bottom) return;
   int clipLeft = s.viewportX;
   int clipRight = s.viewportX + s.viewportWidth;
-  for (int row = top; row < bottom; ++row) {
-    int ys = row * kSubPixel;
-    int longX = EdgeColumn(x0, y0, x2, y2, ys);
-    int shortX = ys < y1 ? EdgeColumn(x0, y0, x1, y1, ys) : EdgeColumn(x1, y1, x2, y2, ys);
-    int left = std::max(longEdgeLeft ? longX : shortX, clipLeft);
-    int right = std::min(longEdgeLeft ? shortX : longX, clipRight);
+  EdgeWalker longEdge, shortEdge;
+  longEdge.Start(x0, y0, x2, y2, top * kSubPixel);
+  bool upper = top * kSubPixel < y1;
+  if (upper) {
+    shortEdge.Start(x0, y0, x1, y1, top * kSubPixel);
+  } else {
+    shortEdge.Start(x1, y1, x2, y2, top * kSubPixel);
+  }
+  for (int row = top; row < bottom; ++row, longEdge.Next(), shortEdge.Next()) {
+    if (upper && row * kSubPixel >= y1) {
+      upper = false;
+      shortEdge.Start(x1, y1, x2, y2, row * kSubPixel);
+    }
+    int64_t longX = longEdge.column;
+    int64_t shortX = shortEdge.column;
+    int left = int(std::max<int64_t>(longEdgeLeft ? longX : shortX, clipLeft));
+    int right = int(std::min<int64_t>(longEdgeLeft ? shortX : longX, clipRight));
     if (left < right) DrawSpan(c, t, output, row, left, right);
   }
 }
@@ -718,6 +687,27 @@ int Outcode(const RasterVertex& v) {
   return code;
 }
 
+// An alpha test that turns away only pixels the blend would leave untouched costs without
+// changing anything.
+bool AlphaTestMatters(const RasterContext& c) {
+  if (!c.state->alphaTest) return false;
+  for (int a = c.blendKind == 1 ? 1 : 0; a < 256; ++a) {
+    if (!c.alphaPass[a]) return true;
+  }
+  return false;
+}
+
+void PickWrite(RasterContext& c) {
+  c.write = nullptr;
+  c.shadeIntoTarget = false;
+  if (c.depthActive || c.blendKind == 2) return;
+  static const SpanBlend kBlends[4] = {SpanBlend::kReplace, SpanBlend::kOver, SpanBlend::kReplace,
+                                       SpanBlend::kAddBySourceColor};
+  bool alphaTest = AlphaTestMatters(c);
+  c.write = PickWriteSpan(kBlends[c.blendKind], alphaTest);
+  c.shadeIntoTarget = c.blendKind == 0 && !alphaTest;
+}
+
 }  // namespace
 
 void RasterBegin(RasterContext& context, const RasterState& state) {
@@ -738,6 +728,7 @@ void RasterBegin(RasterContext& context, const RasterState& state) {
              state.blendOp == D3DBLENDOP_ADD) {
     context.blendKind = 3;
   }
+  PickWrite(context);
   auto isDiffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
   auto modulates = [&](DWORD op, DWORD a1, DWORD a2) {
     return op == D3DTOP_MODULATE &&

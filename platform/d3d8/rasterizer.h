@@ -5,6 +5,8 @@
 #include <d3d8.h>
 #include <cstdint>
 
+#include "platform/d3d8/pixel_spans.h"
+
 // One vertex after the vertex stage: clip-space position (or, for pre-transformed vertices,
 // screen x, y, z and 1/w), colour channels 0..255 and stage-0 texture coordinates.
 struct RasterVertex {
@@ -74,6 +76,8 @@ struct RasterContext {
   bool modulateStage;    // stage 0 is texture x diffuse for colour and alpha
   bool depthActive;
   bool depthWrite;
+  WriteSpanFunction write;  // the target write without depth for blends 0, 1 and 3, else null
+  bool shadeIntoTarget;     // nothing between the stage and the target: shade straight into it
   uint32_t source[kMaxSpanWidth];
 };
 

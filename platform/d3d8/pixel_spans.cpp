@@ -1,0 +1,274 @@
+#include "platform/d3d8/pixel_spans.h"
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define VG_SPANS_SSE2 1
+#endif
+
+uint32_t FixedColor::At(int i) const {
+  // Rounding in the float setup may overshoot an end by a hair; never let it leak into a
+  // neighbouring channel.
+  auto channel = [&](int k) {
+    int32_t v = int32_t(uint32_t(c[k]) + uint32_t(d[k]) * uint32_t(i)) >> 16;
+    return uint32_t(v < 0 ? 0 : v > 255 ? 255 : v);
+  };
+  return Pack(channel(kFixedA), channel(kFixedR), channel(kFixedG), channel(kFixedB));
+}
+
+namespace {
+
+inline uint32_t SamplePoint(const WrapTexture& t, uint32_t u, uint32_t v) {
+  return t.texels[(((v >> 16) & t.maskV) << t.shiftV) + ((u >> 16) & t.maskU)];
+}
+
+struct BilinearTaps {
+  uint32_t t00, t10, t01, t11, fu, fv;
+};
+
+inline BilinearTaps Taps(const WrapTexture& t, uint32_t u, uint32_t v) {
+  uint32_t x0 = (u >> 16) & t.maskU;
+  uint32_t x1 = (x0 + 1) & t.maskU;
+  const uint32_t* row0 = t.texels + (((v >> 16) & t.maskV) << t.shiftV);
+  const uint32_t* row1 = t.texels + ((((v >> 16) + 1) & t.maskV) << t.shiftV);
+  return BilinearTaps{row0[x0], row0[x1], row1[x0], row1[x1], (u >> 8) & 0xFF, (v >> 8) & 0xFF};
+}
+
+inline uint32_t SampleLinear(const WrapTexture& t, uint32_t u, uint32_t v) {
+  BilinearTaps p = Taps(t, u, v);
+  return Bilinear(p.t00, p.t10, p.t01, p.t11, p.fu, p.fv);
+}
+
+template <bool Linear>
+inline uint32_t Sample(const WrapTexture& t, uint32_t u, uint32_t v) {
+  return (Linear ? SampleLinear(t, u, v) : SamplePoint(t, u, v)) | t.alphaOr;
+}
+
+#ifdef VG_SPANS_SSE2
+
+// Two packed pixels widened to eight 16-bit channels: [a's b g r a, b's b g r a].
+inline __m128i Widen(uint32_t a, uint32_t b) {
+  __m128i pair = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(a)), _mm_cvtsi32_si128(int(b)));
+  return _mm_unpacklo_epi8(pair, _mm_setzero_si128());
+}
+
+// [x, x, x, x, y, y, y, y] in 16-bit lanes.
+inline __m128i SplitWeights(uint32_t x, uint32_t y) {
+  __m128i w = _mm_cvtsi32_si128(int(x | (y << 16)));
+  w = _mm_unpacklo_epi16(w, w);
+  return _mm_unpacklo_epi32(w, w);
+}
+
+// Mul255 on every 16-bit lane: (t + (t >> 8)) >> 8 equals (t * 257) >> 16 for t below 2^16.
+inline __m128i Mul255Lanes(__m128i a, __m128i b) {
+  __m128i t = _mm_add_epi16(_mm_mullo_epi16(a, b), _mm_set1_epi16(128));
+  return _mm_mulhi_epu16(t, _mm_set1_epi16(257));
+}
+
+// One bilinear sample, widened, in the low four lanes. Neighbouring texels of a row are read
+// as one pair unless the row wraps between them.
+inline __m128i BilinearLanes(const WrapTexture& t, uint32_t u, uint32_t v) {
+  uint32_t x0 = (u >> 16) & t.maskU;
+  const uint32_t* row0 = t.texels + (((v >> 16) & t.maskV) << t.shiftV);
+  const uint32_t* row1 = t.texels + ((((v >> 16) + 1) & t.maskV) << t.shiftV);
+  __m128i top, bottom;
+  if (x0 < t.maskU) {
+    top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row0 + x0));
+    bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row1 + x0));
+  } else {
+    top = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(row0[x0])), _mm_cvtsi32_si128(int(row0[0])));
+    bottom = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(row1[x0])), _mm_cvtsi32_si128(int(row1[0])));
+  }
+  const __m128i zero = _mm_setzero_si128();
+  __m128i fv = _mm_set1_epi16(short((v >> 8) & 0xFF));
+  __m128i gv = _mm_sub_epi16(_mm_set1_epi16(256), fv);
+  // [left column, right column] after the lerp down the columns.
+  __m128i columns = _mm_srli_epi16(
+      _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), gv), _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), fv)),
+      8);
+  uint32_t fu = (u >> 8) & 0xFF;
+  __m128i weighted = _mm_mullo_epi16(columns, SplitWeights(256 - fu, fu));
+  return _mm_srli_epi16(_mm_add_epi16(weighted, _mm_unpackhi_epi64(weighted, weighted)), 8);
+}
+
+// Two texels widened into one register, alpha forced where the format has none.
+template <bool Linear>
+inline __m128i SamplePair(const WrapTexture& t, uint32_t u, uint32_t v, uint32_t du, uint32_t dv, __m128i alphaOr) {
+  __m128i pair;
+  if (Linear) {
+    pair = _mm_unpacklo_epi64(BilinearLanes(t, u, v), BilinearLanes(t, u + du, v + dv));
+  } else {
+    pair = Widen(SamplePoint(t, u, v), SamplePoint(t, u + du, v + dv));
+  }
+  return _mm_or_si128(pair, alphaOr);
+}
+
+// Diffuse colours of pixels i and i + 1, widened, from the 16.16 channel ramps.
+struct ColorRamp {
+  __m128i value, step2;  // 32-bit lanes b, g, r, a
+
+  explicit ColorRamp(const FixedColor& c) {
+    value = _mm_setr_epi32(c.c[kFixedB], c.c[kFixedG], c.c[kFixedR], c.c[kFixedA]);
+    __m128i step = _mm_setr_epi32(c.d[kFixedB], c.d[kFixedG], c.d[kFixedR], c.d[kFixedA]);
+    step2 = _mm_add_epi32(step, step);
+    second = _mm_add_epi32(value, step);
+  }
+  __m128i NextPair() {
+    __m128i pair = _mm_packs_epi32(_mm_srai_epi32(value, 16), _mm_srai_epi32(second, 16));
+    value = _mm_add_epi32(value, step2);
+    second = _mm_add_epi32(second, step2);
+    return _mm_min_epi16(_mm_max_epi16(pair, _mm_setzero_si128()), _mm_set1_epi16(255));
+  }
+  __m128i second;
+};
+
+template <bool Linear, SpanDiffuse Diffuse>
+void ShadeWrapped(const WrapTexture& texture, const FixedCoords& f, const FixedColor& color, int count,
+                  uint32_t* out) {
+  // A copy the stores to `out` cannot alias, so the loop keeps it in registers.
+  const WrapTexture t = texture;
+  const __m128i alphaOr = Widen(t.alphaOr, t.alphaOr);
+  const uint32_t flat = color.At(0);
+  const __m128i flatLanes = Widen(flat, flat);
+  ColorRamp ramp(color);
+  uint32_t u = f.u, v = f.v;
+  int i = 0;
+  for (; i + 2 <= count; i += 2, u += 2 * f.du, v += 2 * f.dv) {
+    __m128i texels = SamplePair<Linear>(t, u, v, f.du, f.dv, alphaOr);
+    if (Diffuse == SpanDiffuse::kFlat) texels = Mul255Lanes(texels, flatLanes);
+    if (Diffuse == SpanDiffuse::kGouraud) texels = Mul255Lanes(texels, ramp.NextPair());
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(texels, texels));
+  }
+  if (i < count) {
+    uint32_t texel = Sample<Linear>(t, u, v);
+    if (Diffuse == SpanDiffuse::kFlat) texel = ModulateColors(texel, flat);
+    if (Diffuse == SpanDiffuse::kGouraud) texel = ModulateColors(texel, color.At(i));
+    out[i] = texel;
+  }
+}
+
+inline __m128i Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store(uint32_t* p, __m128i x) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), x); }
+
+// Lanes of all ones for the pixels whose alpha passes the test.
+inline __m128i PassMask(__m128i src, const bool* pass) {
+  alignas(16) uint32_t a[4];
+  Store(a, _mm_srli_epi32(src, 24));
+  return _mm_setr_epi32(-int(pass[a[0]]), -int(pass[a[1]]), -int(pass[a[2]]), -int(pass[a[3]]));
+}
+
+inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
+  return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+}
+
+// The blend of two widened pixels over their widened destinations.
+inline __m128i OverLanes(__m128i s, __m128i d) {
+  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+  __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
+  __m128i t = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, ia)), _mm_set1_epi16(128));
+  return _mm_mulhi_epu16(t, _mm_set1_epi16(257));
+}
+
+template <SpanBlend Blend>
+inline __m128i BlendQuad(__m128i src, __m128i dst) {
+  const __m128i zero = _mm_setzero_si128();
+  if (Blend == SpanBlend::kReplace) return src;
+  if (Blend == SpanBlend::kOver) {
+    __m128i low = OverLanes(_mm_unpacklo_epi8(src, zero), _mm_unpacklo_epi8(dst, zero));
+    __m128i high = OverLanes(_mm_unpackhi_epi8(src, zero), _mm_unpackhi_epi8(dst, zero));
+    return _mm_packus_epi16(low, high);
+  }
+  __m128i low = _mm_unpacklo_epi8(src, zero);
+  __m128i high = _mm_unpackhi_epi8(src, zero);
+  __m128i glow = _mm_packus_epi16(Mul255Lanes(low, low), Mul255Lanes(high, high));
+  return _mm_adds_epu8(glow, dst);
+}
+
+#endif  // VG_SPANS_SSE2
+
+template <bool Linear, SpanDiffuse Diffuse>
+void ShadeWrappedScalar(const WrapTexture& t, const FixedCoords& f, const FixedColor& color, int count, uint32_t* out) {
+  const uint32_t flat = color.At(0);
+  uint32_t u = f.u, v = f.v;
+  for (int i = 0; i < count; ++i, u += f.du, v += f.dv) {
+    uint32_t texel = Sample<Linear>(t, u, v);
+    if (Diffuse == SpanDiffuse::kFlat) texel = ModulateColors(texel, flat);
+    if (Diffuse == SpanDiffuse::kGouraud) texel = ModulateColors(texel, color.At(i));
+    out[i] = texel;
+  }
+}
+
+template <SpanBlend Blend>
+inline uint32_t BlendPixel(uint32_t src, uint32_t dst) {
+  if (Blend == SpanBlend::kOver) return BlendOver(src, dst);
+  if (Blend == SpanBlend::kAddBySourceColor) return BlendAddBySourceColor(src, dst);
+  return src;
+}
+
+template <SpanBlend Blend, bool AlphaTest>
+void WriteSpan(const uint32_t* src, uint32_t* dst, int count, const bool* pass) {
+  int i = 0;
+#ifdef VG_SPANS_SSE2
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i opaque = _mm_set1_epi32(255);
+  for (; i + 4 <= count; i += 4) {
+    __m128i s = Load(src + i);
+    __m128i alpha = _mm_srli_epi32(s, 24);
+    // Blending by source alpha: clear texels leave the target as it is, opaque ones replace it.
+    if (Blend == SpanBlend::kOver && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, zero)) == 0xFFFF) continue;
+    if (AlphaTest) {
+      __m128i mask = PassMask(s, pass);
+      if (_mm_movemask_epi8(mask) == 0) continue;
+      __m128i d = Load(dst + i);
+      Store(dst + i, Select(mask, BlendQuad<Blend>(s, d), d));
+      continue;
+    }
+    if (Blend == SpanBlend::kReplace ||
+        (Blend == SpanBlend::kOver && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, opaque)) == 0xFFFF)) {
+      Store(dst + i, s);
+      continue;
+    }
+    Store(dst + i, BlendQuad<Blend>(s, Load(dst + i)));
+  }
+#endif
+  for (; i < count; ++i) {
+    uint32_t p = src[i];
+    if (AlphaTest && !pass[p >> 24]) continue;
+    dst[i] = BlendPixel<Blend>(p, dst[i]);
+  }
+}
+
+template <bool Linear>
+ShadeSpanFunction PickShader(SpanDiffuse diffuse) {
+#ifdef VG_SPANS_SSE2
+  switch (diffuse) {
+    case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, SpanDiffuse::kGouraud>;
+    case SpanDiffuse::kFlat: return ShadeWrapped<Linear, SpanDiffuse::kFlat>;
+    default: return Linear ? ShadeWrapped<Linear, SpanDiffuse::kWhite> : ShadeWrappedScalar<Linear, SpanDiffuse::kWhite>;
+  }
+#else
+  switch (diffuse) {
+    case SpanDiffuse::kGouraud: return ShadeWrappedScalar<Linear, SpanDiffuse::kGouraud>;
+    case SpanDiffuse::kFlat: return ShadeWrappedScalar<Linear, SpanDiffuse::kFlat>;
+    default: return ShadeWrappedScalar<Linear, SpanDiffuse::kWhite>;
+  }
+#endif
+}
+
+template <SpanBlend Blend>
+WriteSpanFunction PickWrite(bool alphaTest) {
+  return alphaTest ? WriteSpan<Blend, true> : WriteSpan<Blend, false>;
+}
+
+}  // namespace
+
+ShadeSpanFunction PickWrapShader(bool linear, SpanDiffuse diffuse) {
+  return linear ? PickShader<true>(diffuse) : PickShader<false>(diffuse);
+}
+
+WriteSpanFunction PickWriteSpan(SpanBlend blend, bool alphaTest) {
+  switch (blend) {
+    case SpanBlend::kOver: return PickWrite<SpanBlend::kOver>(alphaTest);
+    case SpanBlend::kAddBySourceColor: return PickWrite<SpanBlend::kAddBySourceColor>(alphaTest);
+    default: return PickWrite<SpanBlend::kReplace>(alphaTest);
+  }
+}
