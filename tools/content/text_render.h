@@ -4,12 +4,10 @@
 
 #include "image.h"
 
-bool LoadTextFont();  // false when the TrueType file is missing
+bool LoadTextFont();  // false when a TrueType file is missing
 // Draws `text` with its baseline at row `baseline`, `pixelHeight` tall, with a soft shadow.
 void DrawText(Image& image, const std::string& text, float x, float baseline, float pixelHeight, Rgb color);
-// The glyph of a Unicode code point rendered into a cell: returns the advance in pixels.
-float DrawGlyphCell(Image& image, int codePoint, int cellX, int cellY, int cellSize, float pixelHeight);
 
-// "font.tga" (16 x 16 cells of white glyphs with alpha) and "font.dat" (grid size, width
-// bytes, cell numbers) for code page 1252.
+// "font.tga" (16 x 16 cells of white glyphs with a dark halo, alpha) and "font.dat" (grid
+// size, width bytes, cell numbers) for code page 1252.
 bool WriteFontFiles(const std::string& dataDir);
