@@ -1,6 +1,6 @@
 // Renders fixed workloads with the software device, headless, through the system's own quad
 // layer, and prints milliseconds per frame (median, 95th percentile, CPU) and megapixels per
-// second. Usage: vesperglen_bench [frames per workload, default 200]
+// second. Usage: vesperglen_bench [frames per workload, default 200] [part of a workload name]
 #include <windows.h>
 #include <d3d8.h>
 
@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -151,8 +152,9 @@ void Run(const Workload& w, int frames) {
   }
   double cpu = (CpuMilliseconds() - cpuStart) / frames;
   double median = Percentile(wall, 0.5);
-  std::printf("%-34s median %7.3f ms  p95 %7.3f ms  cpu %7.3f ms  %8.1f Mpixel/s\n", w.name, median,
-              Percentile(wall, 0.95), cpu, w.pixelsPerFrame / (median * 1000.0));
+  // The fastest frame shows the device's own speed on a machine shared with other work.
+  std::printf("%-36s median %7.3f ms  p95 %7.3f ms  min %7.3f ms  cpu %7.3f ms  %8.1f Mpixel/s\n", w.name, median,
+              Percentile(wall, 0.95), Percentile(wall, 0.0), cpu, w.pixelsPerFrame / (median * 1000.0));
 }
 
 }  // namespace
@@ -176,7 +178,10 @@ int main(int argc, char** argv) {
       {"typical scene", full * 2.0 + 30.0 * 96.0 * 96.0 + puffs, TypicalScene},
   };
   std::printf("software device, 800 x 600 X8R8G8B8, %d frames per workload (clear included)\n", frames);
-  for (const Workload& w : workloads) Run(w, frames);
+  const char* only = argc > 2 ? argv[2] : "";
+  for (const Workload& w : workloads) {
+    if (std::strstr(w.name, only)) Run(w, frames);
+  }
   device->SetTexture(0, nullptr);
   background->Release();
   sprite->Release();

@@ -43,6 +43,13 @@ inline uint32_t Sample(const WrapTexture& t, uint32_t u, uint32_t v) {
   return (Linear ? SampleLinear(t, u, v) : SamplePoint(t, u, v)) | t.alphaOr;
 }
 
+template <SpanBlend Blend>
+inline uint32_t BlendPixel(uint32_t src, uint32_t dst) {
+  if (Blend == SpanBlend::kOver) return BlendOver(src, dst);
+  if (Blend == SpanBlend::kAddBySourceColor) return BlendAddBySourceColor(src, dst);
+  return src;
+}
+
 #ifdef VG_SPANS_SSE2
 
 // Two packed pixels widened to eight 16-bit channels: [a's b g r a, b's b g r a].
@@ -64,42 +71,55 @@ inline __m128i Mul255Lanes(__m128i a, __m128i b) {
   return _mm_mulhi_epu16(t, _mm_set1_epi16(257));
 }
 
+// The two texture rows a bilinear sample at v reads, and its weights down the columns.
+struct RowPair {
+  const uint32_t* row0;
+  const uint32_t* row1;
+  __m128i fv, gv;
+
+  RowPair(const WrapTexture& t, uint32_t v) {
+    row0 = t.texels + (((v >> 16) & t.maskV) << t.shiftV);
+    row1 = t.texels + ((((v >> 16) + 1) & t.maskV) << t.shiftV);
+    fv = _mm_set1_epi16(short((v >> 8) & 0xFF));
+    gv = _mm_sub_epi16(_mm_set1_epi16(256), fv);
+  }
+};
+
 // One bilinear sample, widened, in the low four lanes. Neighbouring texels of a row are read
 // as one pair unless the row wraps between them.
-inline __m128i BilinearLanes(const WrapTexture& t, uint32_t u, uint32_t v) {
+inline __m128i BilinearLanes(const WrapTexture& t, const RowPair& rows, uint32_t u) {
   uint32_t x0 = (u >> 16) & t.maskU;
-  const uint32_t* row0 = t.texels + (((v >> 16) & t.maskV) << t.shiftV);
-  const uint32_t* row1 = t.texels + ((((v >> 16) + 1) & t.maskV) << t.shiftV);
   __m128i top, bottom;
   if (x0 < t.maskU) {
-    top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row0 + x0));
-    bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row1 + x0));
+    top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows.row0 + x0));
+    bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows.row1 + x0));
   } else {
-    top = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(row0[x0])), _mm_cvtsi32_si128(int(row0[0])));
-    bottom = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(row1[x0])), _mm_cvtsi32_si128(int(row1[0])));
+    top = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(rows.row0[x0])), _mm_cvtsi32_si128(int(rows.row0[0])));
+    bottom = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(rows.row1[x0])), _mm_cvtsi32_si128(int(rows.row1[0])));
   }
   const __m128i zero = _mm_setzero_si128();
-  __m128i fv = _mm_set1_epi16(short((v >> 8) & 0xFF));
-  __m128i gv = _mm_sub_epi16(_mm_set1_epi16(256), fv);
   // [left column, right column] after the lerp down the columns.
-  __m128i columns = _mm_srli_epi16(
-      _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), gv), _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), fv)),
-      8);
+  __m128i columns = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), rows.gv),
+                                                 _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), rows.fv)),
+                                   8);
   uint32_t fu = (u >> 8) & 0xFF;
   __m128i weighted = _mm_mullo_epi16(columns, SplitWeights(256 - fu, fu));
   return _mm_srli_epi16(_mm_add_epi16(weighted, _mm_unpackhi_epi64(weighted, weighted)), 8);
 }
 
-// Two texels widened into one register, alpha forced where the format has none.
-template <bool Linear>
-inline __m128i SamplePair(const WrapTexture& t, uint32_t u, uint32_t v, uint32_t du, uint32_t dv, __m128i alphaOr) {
-  __m128i pair;
-  if (Linear) {
-    pair = _mm_unpacklo_epi64(BilinearLanes(t, u, v), BilinearLanes(t, u + du, v + dv));
-  } else {
-    pair = Widen(SamplePoint(t, u, v), SamplePoint(t, u + du, v + dv));
+// Two neighbouring samples of a span, widened into one register. Rows that stay the same along
+// the span (dv = 0, the common unrotated picture) are looked up once by the caller.
+template <bool Linear, bool SameRow>
+inline __m128i SamplePair(const WrapTexture& t, const RowPair& spanRows, uint32_t u, uint32_t v, uint32_t du,
+                          uint32_t dv) {
+  if (!Linear) {
+    if (SameRow) {
+      return Widen(spanRows.row0[(u >> 16) & t.maskU], spanRows.row0[((u + du) >> 16) & t.maskU]);
+    }
+    return Widen(SamplePoint(t, u, v), SamplePoint(t, u + du, v + dv));
   }
-  return _mm_or_si128(pair, alphaOr);
+  if (SameRow) return _mm_unpacklo_epi64(BilinearLanes(t, spanRows, u), BilinearLanes(t, spanRows, u + du));
+  return _mm_unpacklo_epi64(BilinearLanes(t, RowPair(t, v), u), BilinearLanes(t, RowPair(t, v + dv), u + du));
 }
 
 // Diffuse colours of pixels i and i + 1, widened, from the 16.16 channel ramps.
@@ -121,28 +141,71 @@ struct ColorRamp {
   __m128i second;
 };
 
-template <bool Linear, SpanDiffuse Diffuse>
-void ShadeWrapped(const WrapTexture& texture, const FixedCoords& f, const FixedColor& color, int count,
-                  uint32_t* out) {
-  // A copy the stores to `out` cannot alias, so the loop keeps it in registers.
-  const WrapTexture t = texture;
+// The blend of two widened pixels over their widened destinations.
+inline __m128i OverLanes(__m128i s, __m128i d) {
+  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+  __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
+  __m128i t = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, ia)), _mm_set1_epi16(128));
+  return _mm_mulhi_epu16(t, _mm_set1_epi16(257));
+}
+
+// Two shaded pixels, widened, written over two target pixels.
+template <SpanBlend Blend>
+inline void WritePair(__m128i shaded, uint32_t* out) {
+  __m128i* target = reinterpret_cast<__m128i*>(out);
+  if (Blend == SpanBlend::kReplace) {
+    _mm_storel_epi64(target, _mm_packus_epi16(shaded, shaded));
+    return;
+  }
+  const __m128i dst = _mm_unpacklo_epi8(_mm_loadl_epi64(target), _mm_setzero_si128());
+  __m128i result;
+  if (Blend == SpanBlend::kOver) {
+    result = OverLanes(shaded, dst);
+  } else {
+    result = _mm_add_epi16(Mul255Lanes(shaded, shaded), dst);
+  }
+  _mm_storel_epi64(target, _mm_packus_epi16(result, result));
+}
+
+template <bool Linear, SpanDiffuse Diffuse, SpanBlend Blend, bool SameRow>
+void ShadeSpan(const WrapTexture& t, const FixedCoords& f, const FixedColor& color, int count, uint32_t* out) {
+  if constexpr (!Linear && Diffuse == SpanDiffuse::kWhite && Blend == SpanBlend::kReplace && SameRow) {
+    // A plain copy of texels: nothing for the vector unit to do.
+    const uint32_t* row = t.texels + (((f.v >> 16) & t.maskV) << t.shiftV);
+    uint32_t u = f.u;
+    for (int i = 0; i < count; ++i, u += f.du) out[i] = row[(u >> 16) & t.maskU] | t.alphaOr;
+    return;
+  }
   const __m128i alphaOr = Widen(t.alphaOr, t.alphaOr);
   const uint32_t flat = color.At(0);
   const __m128i flatLanes = Widen(flat, flat);
+  const RowPair spanRows(t, f.v);
   ColorRamp ramp(color);
   uint32_t u = f.u, v = f.v;
   int i = 0;
   for (; i + 2 <= count; i += 2, u += 2 * f.du, v += 2 * f.dv) {
-    __m128i texels = SamplePair<Linear>(t, u, v, f.du, f.dv, alphaOr);
+    __m128i texels = _mm_or_si128(SamplePair<Linear, SameRow>(t, spanRows, u, v, f.du, f.dv), alphaOr);
     if (Diffuse == SpanDiffuse::kFlat) texels = Mul255Lanes(texels, flatLanes);
     if (Diffuse == SpanDiffuse::kGouraud) texels = Mul255Lanes(texels, ramp.NextPair());
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(texels, texels));
+    WritePair<Blend>(texels, out + i);
   }
   if (i < count) {
     uint32_t texel = Sample<Linear>(t, u, v);
     if (Diffuse == SpanDiffuse::kFlat) texel = ModulateColors(texel, flat);
     if (Diffuse == SpanDiffuse::kGouraud) texel = ModulateColors(texel, color.At(i));
-    out[i] = texel;
+    out[i] = BlendPixel<Blend>(texel, out[i]);
+  }
+}
+
+template <bool Linear, SpanDiffuse Diffuse, SpanBlend Blend>
+void ShadeWrapped(const WrapTexture& texture, const FixedCoords& f, const FixedColor& color, int count,
+                  uint32_t* out) {
+  // A copy the stores to `out` cannot alias, so the loop keeps it in registers.
+  const WrapTexture t = texture;
+  if (f.dv == 0) {
+    ShadeSpan<Linear, Diffuse, Blend, true>(t, f, color, count, out);
+  } else {
+    ShadeSpan<Linear, Diffuse, Blend, false>(t, f, color, count, out);
   }
 }
 
@@ -158,14 +221,6 @@ inline __m128i PassMask(__m128i src, const bool* pass) {
 
 inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
   return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
-}
-
-// The blend of two widened pixels over their widened destinations.
-inline __m128i OverLanes(__m128i s, __m128i d) {
-  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
-  __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
-  __m128i t = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, ia)), _mm_set1_epi16(128));
-  return _mm_mulhi_epu16(t, _mm_set1_epi16(257));
 }
 
 template <SpanBlend Blend>
@@ -185,23 +240,18 @@ inline __m128i BlendQuad(__m128i src, __m128i dst) {
 
 #endif  // VG_SPANS_SSE2
 
-template <bool Linear, SpanDiffuse Diffuse>
-void ShadeWrappedScalar(const WrapTexture& t, const FixedCoords& f, const FixedColor& color, int count, uint32_t* out) {
+template <bool Linear, SpanDiffuse Diffuse, SpanBlend Blend>
+void ShadeWrappedScalar(const WrapTexture& texture, const FixedCoords& f, const FixedColor& color, int count,
+                        uint32_t* out) {
+  const WrapTexture t = texture;
   const uint32_t flat = color.At(0);
   uint32_t u = f.u, v = f.v;
   for (int i = 0; i < count; ++i, u += f.du, v += f.dv) {
     uint32_t texel = Sample<Linear>(t, u, v);
     if (Diffuse == SpanDiffuse::kFlat) texel = ModulateColors(texel, flat);
     if (Diffuse == SpanDiffuse::kGouraud) texel = ModulateColors(texel, color.At(i));
-    out[i] = texel;
+    out[i] = BlendPixel<Blend>(texel, out[i]);
   }
-}
-
-template <SpanBlend Blend>
-inline uint32_t BlendPixel(uint32_t src, uint32_t dst) {
-  if (Blend == SpanBlend::kOver) return BlendOver(src, dst);
-  if (Blend == SpanBlend::kAddBySourceColor) return BlendAddBySourceColor(src, dst);
-  return src;
 }
 
 template <SpanBlend Blend, bool AlphaTest>
@@ -237,21 +287,30 @@ void WriteSpan(const uint32_t* src, uint32_t* dst, int count, const bool* pass) 
   }
 }
 
-template <bool Linear>
+template <bool Linear, SpanBlend Blend>
 ShadeSpanFunction PickShader(SpanDiffuse diffuse) {
 #ifdef VG_SPANS_SSE2
   switch (diffuse) {
-    case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, SpanDiffuse::kGouraud>;
-    case SpanDiffuse::kFlat: return ShadeWrapped<Linear, SpanDiffuse::kFlat>;
-    default: return Linear ? ShadeWrapped<Linear, SpanDiffuse::kWhite> : ShadeWrappedScalar<Linear, SpanDiffuse::kWhite>;
+    case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, SpanDiffuse::kGouraud, Blend>;
+    case SpanDiffuse::kFlat: return ShadeWrapped<Linear, SpanDiffuse::kFlat, Blend>;
+    default: return ShadeWrapped<Linear, SpanDiffuse::kWhite, Blend>;
   }
 #else
   switch (diffuse) {
-    case SpanDiffuse::kGouraud: return ShadeWrappedScalar<Linear, SpanDiffuse::kGouraud>;
-    case SpanDiffuse::kFlat: return ShadeWrappedScalar<Linear, SpanDiffuse::kFlat>;
-    default: return ShadeWrappedScalar<Linear, SpanDiffuse::kWhite>;
+    case SpanDiffuse::kGouraud: return ShadeWrappedScalar<Linear, SpanDiffuse::kGouraud, Blend>;
+    case SpanDiffuse::kFlat: return ShadeWrappedScalar<Linear, SpanDiffuse::kFlat, Blend>;
+    default: return ShadeWrappedScalar<Linear, SpanDiffuse::kWhite, Blend>;
   }
 #endif
+}
+
+template <bool Linear>
+ShadeSpanFunction PickShader(SpanDiffuse diffuse, SpanBlend blend) {
+  switch (blend) {
+    case SpanBlend::kOver: return PickShader<Linear, SpanBlend::kOver>(diffuse);
+    case SpanBlend::kAddBySourceColor: return PickShader<Linear, SpanBlend::kAddBySourceColor>(diffuse);
+    default: return PickShader<Linear, SpanBlend::kReplace>(diffuse);
+  }
 }
 
 template <SpanBlend Blend>
@@ -261,8 +320,8 @@ WriteSpanFunction PickWrite(bool alphaTest) {
 
 }  // namespace
 
-ShadeSpanFunction PickWrapShader(bool linear, SpanDiffuse diffuse) {
-  return linear ? PickShader<true>(diffuse) : PickShader<false>(diffuse);
+ShadeSpanFunction PickWrapShader(bool linear, SpanDiffuse diffuse, SpanBlend blend) {
+  return linear ? PickShader<true>(diffuse, blend) : PickShader<false>(diffuse, blend);
 }
 
 WriteSpanFunction PickWriteSpan(SpanBlend blend, bool alphaTest) {

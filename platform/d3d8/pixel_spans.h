@@ -79,18 +79,18 @@ struct FixedColor {
   uint32_t At(int i) const;
 };
 
-// Writes `count` shaded pixels to `out`.
+enum class SpanBlend { kReplace, kOver, kAddBySourceColor };
+
+// Shades `count` pixels and writes them over `out` with a blend.
 using ShadeSpanFunction = void (*)(const WrapTexture& texture, const FixedCoords& coords, const FixedColor& color,
                                    int count, uint32_t* out);
 
-// The kernel for a filter and a diffuse colour that varies along the span, is constant, or is
-// constant opaque white (which leaves the texel as it is).
+// The kernel for a filter, a diffuse colour that varies along the span, is constant, or is
+// constant opaque white (which leaves the texel as it is), and a blend.
 enum class SpanDiffuse { kGouraud, kFlat, kWhite };
-ShadeSpanFunction PickWrapShader(bool linear, SpanDiffuse diffuse);
+ShadeSpanFunction PickWrapShader(bool linear, SpanDiffuse diffuse, SpanBlend blend);
 
 // Writes `count` source pixels into `dst`; with an alpha test, only those whose alpha `pass`
 // accepts.
 using WriteSpanFunction = void (*)(const uint32_t* src, uint32_t* dst, int count, const bool* pass);
-
-enum class SpanBlend { kReplace, kOver, kAddBySourceColor };
 WriteSpanFunction PickWriteSpan(SpanBlend blend, bool alphaTest);

@@ -44,6 +44,7 @@ struct Triangle {
   FixedColor flatFixed;
   ShadeSpanFunction fastShader;  // null: the general stage
   WrapTexture wrap;              // the level fastShader reads
+  bool shadeIntoTarget;          // the shading writes (and blends) the target itself
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -282,8 +283,9 @@ bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
 // The span kernel for texture x diffuse over a wrapped power-of-two level, when the state and
 // the triangle allow it; else null.
-ShadeSpanFunction PickFastShader(const RasterContext& c, const Triangle& t, WrapTexture* wrap) {
+ShadeSpanFunction PickFastShader(const RasterContext& c, const Triangle& t, WrapTexture* wrap, bool* intoTarget) {
   const RasterState& s = *c.state;
+  *intoTarget = c.shadeIntoTarget;
   if (!s.texture || s.colorOp == D3DTOP_DISABLE || !c.modulateStage || t.level1) return nullptr;
   const RasterTextureLevel& level = *t.level0;
   if (s.addressU != D3DTADDRESS_WRAP || s.addressV != D3DTADDRESS_WRAP || !IsPowerOfTwo(level.width) ||
@@ -295,7 +297,8 @@ ShadeSpanFunction PickFastShader(const RasterContext& c, const Triangle& t, Wrap
   SpanDiffuse diffuse = !t.flat ? SpanDiffuse::kGouraud
                         : t.flatColor == 0xFFFFFFFF ? SpanDiffuse::kWhite
                                                     : SpanDiffuse::kFlat;
-  return PickWrapShader(t.linear, diffuse);
+  *intoTarget = c.blendWhileShading;
+  return PickWrapShader(t.linear, diffuse, c.blendWhileShading ? c.spanBlend : SpanBlend::kReplace);
 }
 
 void Shade(const RasterContext& c, const Triangle& t, const Segment& g, uint32_t* out) {
@@ -527,7 +530,7 @@ void DrawSpan(RasterContext& c, const Triangle& t, OutputFunction output, int y,
   for (int x = x0; x < x1; x += segmentLength) {
     int count = std::min(segmentLength, x1 - x);
     Segment g = MakeSegment(t, y, x, count);
-    if (c.shadeIntoTarget) {
+    if (t.shadeIntoTarget) {
       Shade(c, t, g, row + x);
       continue;
     }
@@ -574,7 +577,7 @@ void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
   t.flat = s.flatShading || (PackVertexColor(*v[1]) == c0 && PackVertexColor(*v[2]) == c0);
   t.flatFixed = FlatFixed(c0);
   ChooseLevels(s, t, (xs[0] + xs[1] + xs[2]) / 3.0f, (ys[0] + ys[1] + ys[2]) / 3.0f);
-  t.fastShader = PickFastShader(c, t, &t.wrap);
+  t.fastShader = PickFastShader(c, t, &t.wrap, &t.shadeIntoTarget);
   OutputFunction output = PickOutput(c);
 
   // Rows top to bottom: sort the corners by y.
@@ -700,12 +703,16 @@ bool AlphaTestMatters(const RasterContext& c) {
 void PickWrite(RasterContext& c) {
   c.write = nullptr;
   c.shadeIntoTarget = false;
+  c.blendWhileShading = false;
+  c.spanBlend = SpanBlend::kReplace;
   if (c.depthActive || c.blendKind == 2) return;
   static const SpanBlend kBlends[4] = {SpanBlend::kReplace, SpanBlend::kOver, SpanBlend::kReplace,
                                        SpanBlend::kAddBySourceColor};
   bool alphaTest = AlphaTestMatters(c);
-  c.write = PickWriteSpan(kBlends[c.blendKind], alphaTest);
+  c.spanBlend = kBlends[c.blendKind];
+  c.write = PickWriteSpan(c.spanBlend, alphaTest);
   c.shadeIntoTarget = c.blendKind == 0 && !alphaTest;
+  c.blendWhileShading = !alphaTest;
 }
 
 }  // namespace

@@ -78,6 +78,8 @@ struct RasterContext {
   bool depthWrite;
   WriteSpanFunction write;  // the target write without depth for blends 0, 1 and 3, else null
   bool shadeIntoTarget;     // nothing between the stage and the target: shade straight into it
+  bool blendWhileShading;   // the fast stage kernels may blend into the target themselves
+  SpanBlend spanBlend;
   uint32_t source[kMaxSpanWidth];
 };
 
