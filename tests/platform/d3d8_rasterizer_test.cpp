@@ -259,6 +259,21 @@ TEST_F(Rasterizer, WrapAddressingRepeatsTheTexture) {
   texture->Release();
 }
 
+TEST_F(Rasterizer, LinearWrapBlendsTheOppositeEdgeIntoARowOnTheTextureEdge) {
+  // Texel centres sit half a texel in: a row whose centre lies on v = 0 takes half of the last
+  // texel row through wrapping, as Direct3D does. Pictures drawn edge to edge show it.
+  IDirect3DTexture8* texture = Texture(1, 2, {0xFFFF0000, 0xFF0000FF});
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+  Rect(0, 4, 4, 8, 0xFFFFFFFF, 0, 0, 1, 1);
+  uint32_t first = Pixel(1, 4);
+  EXPECT_NEAR(int(first >> 16), 128, 1);
+  EXPECT_NEAR(int(first & 0xFF), 128, 1);
+  EXPECT_EQ(Pixel(1, 5), 0xFF0000u);  // v = 0.25: the centre of the first texel row
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
 TEST_F(Rasterizer, DepthTestKeepsTheNearerSurfaceAndHonoursWriteMask) {
   device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
