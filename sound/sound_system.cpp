@@ -60,7 +60,8 @@ constexpr int64_t kAmbientWrapMs = 93000LL * 10000;
 
 void LoadSample(const char* fileName) {
   SoundSample& sample = soundSamples[sampleCount];
-  std::snprintf(sample.name, sizeof sample.name, "%s", fileName);
+  // A longer listed name keeps its first characters; the sounds asked for by name are short.
+  std::snprintf(sample.name, sizeof sample.name, "%.*s", int(sizeof sample.name - 1), fileName);
   sample.cooldown = 0;
   sample.handle = BASS_SampleLoad(FALSE, fileName, 0, 0, kSamplePlaybacks, 0);
   ++sampleCount;
@@ -71,8 +72,9 @@ void LoadSampleFolder() {
   const intptr_t search = _findfirst("*.ogg", &found);
   if (search == -1) return;
   do {
+    if (sampleCount >= kMaxSoundSamples) break;
     LoadSample(found.name);
-  } while (sampleCount < kMaxSoundSamples && _findnext(search, &found) == 0);
+  } while (_findnext(search, &found) == 0);
   _findclose(search);
 }
 

@@ -18,7 +18,8 @@ std::string Hex(const std::vector<int>& bytes) {
   char byte[4];
   for (size_t i = 0; i < bytes.size(); i++) {
     snprintf(byte, sizeof byte, "%02x", bytes[i]);
-    text += (i > 0 ? "," : "") + std::string(byte);
+    if (i > 0) text += ',';
+    text += byte;
   }
   return text;
 }
