@@ -20,7 +20,7 @@ class ClockOverlayTest : public ::testing::Test {
     std::filesystem::current_path(dataDir.Path());
     device = gpu.device;
     textState = TextState();
-    WriteFontFiles("font", FontFileSpec());
+    WriteFontFiles("font", FontFiles());
     ASSERT_TRUE(LoadFont("font"));
     device = &recorder;
   }

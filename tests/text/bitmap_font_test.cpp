@@ -34,8 +34,8 @@ class BitmapFontTest : public ::testing::Test {
   }
 
   // Loads a font, then lets the recording device take over the drawing.
-  void LoadAndRecord(const FontFileSpec& spec) {
-    WriteFontFiles("font", spec);
+  void LoadAndRecord(const FontFiles& files) {
+    WriteFontFiles("font", files);
     ASSERT_TRUE(LoadFont("font"));
     device = &recorder;
   }
@@ -55,13 +55,13 @@ class BitmapFontTest : public ::testing::Test {
 };
 
 TEST_F(BitmapFontTest, LoadFontTurnsWidthBytesIntoAdvancesAndLoadsTheBacklightPicture) {
-  FontFileSpec spec;
-  spec.widths['A'] = 16;
-  spec.widths['W'] = 32;
-  spec.widths[200] = 5;
-  spec.cells['A'] = 17;
-  spec.datSize = 600;  // trailing bytes are ignored
-  WriteFontFiles("font", spec);
+  FontFiles files;
+  files.widths['A'] = 16;
+  files.widths['W'] = 32;
+  files.widths[200] = 5;
+  files.cells['A'] = 17;
+  files.datSize = 600;  // trailing bytes are ignored
+  WriteFontFiles("font", files);
   ASSERT_TRUE(LoadFont("font"));
   ASSERT_EQ(textState.fontCount, 1);
   EXPECT_EQ(textState.currentFont, &textState.fonts[0]);
@@ -80,9 +80,9 @@ TEST_F(BitmapFontTest, LoadFontTurnsWidthBytesIntoAdvancesAndLoadsTheBacklightPi
 
 TEST_F(BitmapFontTest, ANinthFontAndOverlongNamesAreRefusedWithoutTouchingTheTable) {
   const std::string longest(kMaxFontNameLength, 'n');
-  WriteFontFiles(longest, FontFileSpec());
+  WriteFontFiles(longest, FontFiles());
   ASSERT_TRUE(LoadFont(longest.c_str()));
-  WriteFontFiles("font", FontFileSpec());
+  WriteFontFiles("font", FontFiles());
   for (int i = 1; i < kMaxFonts; i++) ASSERT_TRUE(LoadFont("font"));
   BitmapFont* eighth = textState.currentFont;
   EXPECT_EQ(eighth, &textState.fonts[kMaxFonts - 1]);
@@ -97,26 +97,26 @@ TEST_F(BitmapFontTest, ANinthFontAndOverlongNamesAreRefusedWithoutTouchingTheTab
 }
 
 TEST_F(BitmapFontTest, MetricsTooShortOrWithoutCellsStopTheProgramNamingTheFile) {
-  FontFileSpec shortFile;
+  FontFiles shortFile;
   shortFile.datSize = 515;
   WriteFontFiles("short", shortFile);
   EXPECT_EXIT(LoadFont("short"), ::testing::ExitedWithCode(1), "Can't load short.dat...\nProgram will now stop.");
-  FontFileSpec noCells;
+  FontFiles noCells;
   noCells.gridSize = 0;
   WriteFontFiles("empty", noCells);
   EXPECT_EXIT(LoadFont("empty"), ::testing::ExitedWithCode(1), "Can't load empty.dat");
-  FontFileSpec negative;
+  FontFiles negative;
   negative.gridSize = -16;
   WriteFontFiles("negative", negative);
   EXPECT_EXIT(LoadFont("negative"), ::testing::ExitedWithCode(1), "Can't load negative.dat");
-  WriteFontFiles("dark", FontFileSpec());
+  WriteFontFiles("dark", FontFiles());
   std::filesystem::remove("podsvet.jpg");
   ReleaseFileByName("podsvet.jpg");  // earlier tests left it in the process-wide cache
   EXPECT_EXIT(LoadFont("dark"), ::testing::ExitedWithCode(1), "podsvet.jpg");
 }
 
 TEST_F(BitmapFontTest, AGlyphIsAStripQuadOfTwoSizesBy1Point8SizesAtDepth45AndNothingEmptyIsDrawn) {
-  LoadAndRecord(FontFileSpec());
+  LoadAndRecord(FontFiles());
   DrawString(10.0f, 20.0f, 14.0f, "");
   ASSERT_EQ(recorder.textureBindings.size(), 1u);
   EXPECT_EQ(recorder.textureBindings[0].second, Font().texture->texture);
@@ -139,11 +139,11 @@ TEST_F(BitmapFontTest, AGlyphIsAStripQuadOfTwoSizesBy1Point8SizesAtDepth45AndNot
 }
 
 TEST_F(BitmapFontTest, GlyphsAdvanceByHalfOfEachNeighboursWidthAndLinesStartBackAtX) {
-  FontFileSpec spec;
-  spec.widths['A'] = 16;  // advance 1
-  spec.widths['B'] = 24;  // advance 1.5
-  spec.widths['C'] = 8;   // advance 0.5
-  LoadAndRecord(spec);
+  FontFiles files;
+  files.widths['A'] = 16;  // advance 1
+  files.widths['B'] = 24;  // advance 1.5
+  files.widths['C'] = 8;   // advance 0.5
+  LoadAndRecord(files);
   DrawString(0.0f, 0.0f, 10.0f, "AB");
   ASSERT_EQ(recorder.draws.size(), 2u);
   EXPECT_FLOAT_EQ(Centre(1).x, 10.0f * (1.0f + 1.5f) / 2.0f);
@@ -171,12 +171,12 @@ TEST_F(BitmapFontTest, GlyphsAdvanceByHalfOfEachNeighboursWidthAndLinesStartBack
 }
 
 TEST_F(BitmapFontTest, CellsPickTheirGridSquareAndHighBytesIndexAsUnsigned) {
-  FontFileSpec spec;
-  spec.cells['A'] = 0;
-  spec.cells['B'] = 17;
-  spec.cells[0xE9] = 255;
-  spec.widths[0xE9] = 48;
-  LoadAndRecord(spec);
+  FontFiles files;
+  files.cells['A'] = 0;
+  files.cells['B'] = 17;
+  files.cells[0xE9] = 255;
+  files.widths[0xE9] = 48;
+  LoadAndRecord(files);
   DrawString(0.0f, 0.0f, 4.0f, "AB\xE9");
   ASSERT_EQ(recorder.draws.size(), 3u);
   const float cell = 1.0f / 16.0f;
@@ -194,7 +194,7 @@ TEST_F(BitmapFontTest, CellsPickTheirGridSquareAndHighBytesIndexAsUnsigned) {
 }
 
 TEST_F(BitmapFontTest, TextColourIsTintedOnceForTheWholeString) {
-  LoadAndRecord(FontFileSpec());
+  LoadAndRecord(FontFiles());
   DrawString(0.0f, 0.0f, 10.0f, "AB");
   ASSERT_EQ(recorder.draws.size(), 2u);
   for (size_t i = 0; i < 4; i++) EXPECT_EQ(Corner(1, i).color.Packed(), 0xFFFFFFFFu) << i;

@@ -9,13 +9,13 @@
 #include "support/temp_files.h"
 #include "text/bitmap_font.h"
 
-struct FontFileSpec {
+struct FontFiles {
   int32_t gridSize = 16;
   uint8_t widths[256] = {};
   uint8_t cells[256] = {};
   int datSize = 516;  // shorter cuts the file; longer pads it
 
-  FontFileSpec() {
+  FontFiles() {
     for (int k = 0; k < 256; k++) {
       widths[k] = 16;
       cells[k] = uint8_t(k);
@@ -27,13 +27,13 @@ inline void WriteBinaryFile(const std::string& path, const Bytes& bytes) {
   WriteTextFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
-inline void WriteFontFiles(const std::string& name, const FontFileSpec& spec) {
+inline void WriteFontFiles(const std::string& name, const FontFiles& files) {
   WriteBinaryFile(name + ".tga", EncodeTga(8, 8, SolidPixels(8, 8, 0xFFFFFF)));
   WriteBinaryFile("podsvet.jpg", EncodeJpeg(8, 8, SolidPixels(8, 8, 0x808080)));
   std::string dat(sizeof(FontMetrics), '\0');
-  std::memcpy(dat.data(), &spec.gridSize, 4);
-  std::memcpy(dat.data() + 4, spec.widths, 256);
-  std::memcpy(dat.data() + 260, spec.cells, 256);
-  dat.resize(size_t(spec.datSize), 'x');
+  std::memcpy(dat.data(), &files.gridSize, 4);
+  std::memcpy(dat.data() + 4, files.widths, 256);
+  std::memcpy(dat.data() + 260, files.cells, 256);
+  dat.resize(size_t(files.datSize), 'x');
   WriteTextFile(name + ".dat", dat);
 }
