@@ -88,12 +88,8 @@ void DrawSprite(float x, float y, Vector2 pivot, float angle, float width, float
   Vector3 c1 = corner(x + hw, y + hh);
   Vector3 c2 = corner(x + hw, y - hh);
   Vector3 c3 = corner(x - hw, y - hh);
-  Color tinted = TintColor(color);
-  SetVertex(0, c1, tinted, texture.x2, texture.y1);
-  SetVertex(1, c2, tinted, texture.x2, texture.y2);
-  SetVertex(2, c0, tinted, texture.x1, texture.y1);
-  SetVertex(3, c3, tinted, texture.x1, texture.y2);
-  DrawUserPrimitives(quadVertices, 2, kSpriteVertexFormat, D3DPT_TRIANGLESTRIP);
+  DrawQuad(c0, c1, c2, c3, Vector2(texture.x1, texture.y1), Vector2(texture.x2, texture.y1),
+           Vector2(texture.x2, texture.y2), Vector2(texture.x1, texture.y2), color);
 }
 
 void DrawQuad(const Vector3& p0, const Vector3& p1, const Vector3& p2, const Vector3& p3, const Vector2& t0,

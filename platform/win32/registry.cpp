@@ -474,6 +474,12 @@ bool KeyExists(const RegFile& file, const std::string& path) {
   return false;
 }
 
+// Machine-wide keys the user's file lacks come from the machine file.
+bool KeyVisible(const std::string& path, bool machineWide) {
+  return KeyExists(LoadRegFile(UserFilePath()), path) ||
+         (machineWide && KeyExists(LoadRegFile(MachineFilePath()), path));
+}
+
 const RegValue* FindValue(RegFile* file, const std::string& path, const std::string& name) {
   RegKey* key = FindKey(file, path);
   if (key == nullptr) return nullptr;
@@ -513,8 +519,7 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
   std::string path;
   bool machineWide;
   if (!ResolvePath(key, subKey, &path, &machineWide)) return ERROR_INVALID_HANDLE;
-  bool exists = KeyExists(LoadRegFile(UserFilePath()), path) ||
-                (machineWide && KeyExists(LoadRegFile(MachineFilePath()), path));
+  bool exists = KeyVisible(path, machineWide);
   return exists ? HandOut(path, machineWide, result) : ERROR_FILE_NOT_FOUND;
 }
 
@@ -525,8 +530,7 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, co
   std::string path;
   bool machineWide;
   if (!ResolvePath(key, subKey, &path, &machineWide)) return ERROR_INVALID_HANDLE;
-  bool exists = KeyExists(LoadRegFile(UserFilePath()), path) ||
-                (machineWide && KeyExists(LoadRegFile(MachineFilePath()), path));
+  bool exists = KeyVisible(path, machineWide);
   if (!exists) {
     LSTATUS status = ChangeUserFile([&](RegFile* file) {
       file->keys.push_back(RegKey{path, {}});
