@@ -10,8 +10,21 @@ const Picture* FindPicture(const Content& content, const std::string& entry) {
   return nullptr;
 }
 
+namespace {
+
+// The saver wraps texture coordinates and filters, so a quad's first row of pixels blends
+// the picture's top row with its bottom row (and likewise across): reeds or a boulder whose
+// foot is opaque would draw a faint dashed line along their top edge. A clear border stops it.
+void ClearBorder(Image& image) {
+  for (int x = 0; x < image.width; ++x) image.At(x, 0)[3] = image.At(x, image.height - 1)[3] = 0;
+  for (int y = 0; y < image.height; ++y) image.At(0, y)[3] = image.At(image.width - 1, y)[3] = 0;
+}
+
+}  // namespace
+
 void AddPicture(Content& content, const std::string& entry, const std::string& file, PictureFormat format,
                 Image image) {
+  if (format != PictureFormat::Jpeg) ClearBorder(image);
   content.pictures.push_back({entry, file, format, std::move(image)});
 }
 

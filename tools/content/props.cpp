@@ -24,10 +24,77 @@ Image PaintReeds() {
   return image;
 }
 
+// One spruce bough from the trunk outward: a twig that rises a little and droops toward its
+// tip, hung with tufts of needles that are light on top and dark underneath.
+void PaintBough(Image& image, float rootX, float rootY, float length, float side, float light, Rng& rng) {
+  const Rgb shade = MakeRgb(0x08140C), mid = MakeRgb(0x1E3C24), lit = MakeRgb(0x6A9650);
+  auto at = [&](float t, float& x, float& y) {
+    x = rootX + side * length * t;
+    y = rootY + length * (-0.08f * t + 0.34f * t * t);
+  };
+  float px, py;
+  at(0, px, py);
+  for (float t = 0.04f; t <= 1.0f; t += 0.04f) {
+    float x, y;
+    at(t, x, y);
+    FillCapsule(image, px, py, x, y, 1.6f * (1 - t) + 0.5f, 1.6f * (1 - t * 0.96f) + 0.4f, MakeRgb(0x2A1E14), 1.0f);
+    px = x;
+    py = y;
+  }
+  // Mass first: dark clumps under the twig, so the bough reads as a solid skirt.
+  for (float t = 0.05f; t <= 1.0f; t += 0.06f) {
+    float x, y;
+    at(t, x, y);
+    float r = (3 + 7 * (1 - t)) * rng.Range(0.8f, 1.1f);
+    FillEllipse(image, x - side * r * 0.1f, y + r * 0.45f, r * 1.1f, r * 0.75f, rng.Range(-0.3f, 0.3f),
+                Mix(shade, mid, light * 0.5f), 1.0f);
+  }
+  int tufts = int(length * 3.5f);
+  for (int k = 0; k < tufts; ++k) {
+    float t = std::pow(rng.Unit(), 0.8f) * 0.98f + 0.02f, x, y;
+    at(t, x, y);
+    // Needles hang below the twig and stand a little above it; tufts shrink toward the tip.
+    float reach = (4 + 9 * (1 - t)) * rng.Range(0.6f, 1.1f);
+    float down = rng.Range(-0.35f, 1.0f);
+    float ex = x + side * reach * rng.Range(0.1f, 0.6f), ey = y + reach * down;
+    float top = Clamp01(0.5f - down * 0.6f);
+    float tone = Clamp01(light * (0.3f + 0.7f * top) * (0.6f + 0.4f * t) + rng.Range(-0.12f, 0.12f));
+    Rgb c = tone < 0.5f ? Mix(shade, mid, tone * 2) : Mix(mid, lit, tone * 2 - 1);
+    FillCapsule(image, x, y, ex, ey, 1.2f, 0.5f, c, 0.95f);
+  }
+}
+
+// A tall spruce for the foreground: bark between the boughs, whorls of drooping boughs that
+// shorten toward the tip, lit from the upper left.
 Image PaintPine() {
-  Image image(128, 256, MakeRgb(0x1A2A18), 0.0f);
-  FillCapsule(image, 64, 256, 64, 150, 4, 2, MakeRgb(0x3A2818), 1.0f);
-  PaintConifer(image, 64, 242, 236, 56, MakeRgb(0x0C1A0E), MakeRgb(0x46643A), MakeRgb(0x000000), 0.0f, 91);
+  const int w = 256, h = 512;
+  const float cx = 128, foot = 508, tip = 14;
+  Image image(w, h, MakeRgb(0x142A18), 0.0f);
+  for (int y = int(tip) + 40; y < h; ++y) {  // the trunk, round and lit from the left
+    float rise = (foot - float(y)) / (foot - tip), half = 2 + 7 * (1 - rise);
+    for (int x = int(cx - half - 1); x <= int(cx + half + 1); ++x) {
+      float d = (float(x) + 0.5f - cx) / half;
+      float bark = Fbm(float(x) / 2, float(y) / 7, 2, 93) * 0.5f + 0.5f;
+      Rgb c = Mix(MakeRgb(0x1A120C), MakeRgb(0x54463A), Clamp01(0.6f - d * 0.5f) * (0.6f + bark * 0.5f));
+      Over(image, x, y, c, Clamp01((1 - std::fabs(d)) * half + 0.5f));
+    }
+  }
+  Rng rng(91);
+  // Bottom whorls first: each whorl above hangs its needles over the one below.
+  for (float y = foot - 40; y > tip; y -= Lerp(5.0f, 12.0f, (y - tip) / (foot - tip)) * rng.Range(0.8f, 1.2f)) {
+    float rise = (foot - y) / (foot - tip);
+    float span = 112 * std::pow(1 - rise, 0.9f) + 2;
+    for (int b = 0; b < 6; ++b) {
+      float side = b % 2 ? 1.0f : -1.0f;
+      // Boughs pointing toward or away from the viewer look shorter.
+      float length = span * (b < 2 ? rng.Range(0.6f, 1.1f) : rng.Range(0.25f, 0.6f));
+      float light = side < 0 ? rng.Range(0.95f, 1.25f) : rng.Range(0.5f, 0.75f);
+      if (b >= 4) light *= 0.6f;  // boughs behind the trunk
+      PaintBough(image, cx + side * rng.Range(0, 2), y + rng.Range(-3, 3), std::fmax(4, length), side, light, rng);
+    }
+  }
+  // A leader shoot crowns the tree.
+  FillCapsule(image, cx, tip + 22, cx + 1, tip - 4, 1.6f, 0.6f, MakeRgb(0x2E4A26), 1.0f);
   return image;
 }
 
