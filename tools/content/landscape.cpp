@@ -95,27 +95,53 @@ CrestTable MakeCrests(const Ridge& ridge, int width, int pad) {
 
 void PaintRange(Image& image, const Ridge& ridge, const RangeLook& look) {
   CrestTable crests = MakeCrests(ridge, image.width, 400);
-  for (int x = 0; x < image.width; ++x) {
+  const int w = image.width, foot = std::min(image.height, int(look.floorRow) + 2);
+  int first = foot;
+  for (int x = 0; x < w; ++x) first = std::min(first, std::max(0, int(std::floor(crests.At(float(x))))));
+  if (first >= foot) return;
+  // Relief carved into the face: sharp spurs and gullies that run down the fall line and
+  // meander, sized to the range so far ranges carry finer detail than near ones.
+  const float cell = std::fmax(18.0f, ridge.wavelength * 0.12f);
+  const int rows = foot - first + 2;
+  std::vector<float> relief(size_t(w + 2) * size_t(rows));
+  for (int j = 0; j < rows; ++j)
+    for (int i = 0; i < w + 2; ++i) {
+      float x = float(i - 1), y = float(first + j - 1);
+      float warp = Fbm(x / (cell * 3), y / (cell * 3), 2, ridge.seed + 105) * 1.2f;
+      float spurs = RidgedFbm(x / cell + warp, y / (cell * 2.2f), 5, ridge.seed + 101);
+      float lumps = Fbm(x / (cell * 0.6f), y / (cell * 0.6f), 3, ridge.seed + 103);
+      relief[size_t(j) * size_t(w + 2) + size_t(i)] = (spurs * 0.8f + lumps * 0.2f) * cell * 0.5f * look.detail;
+    }
+  auto at = [&](int x, int y) {
+    int j = std::clamp(y - first + 1, 0, rows - 1);
+    return relief[size_t(j) * size_t(w + 2) + size_t(std::clamp(x + 1, 0, w + 1))];
+  };
+  // Toward the light, which comes from above on the lit side and a little toward the viewer.
+  float lx = -0.62f * look.lightFromLeft, ly = -0.5f, lz = 0.6f;
+  for (int x = 0; x < w; ++x) {
     float crest = crests.At(float(x));
-    int foot = std::min(image.height, int(look.floorRow) + 2);
     for (int y = std::max(0, int(std::floor(crest))); y < foot; ++y) {
       float coverage = Clamp01(float(y) + 1.0f - crest);
       float depth = float(y) - crest;
-      // Spurs run down from every peak: the crest's slope, read over a span that widens
-      // with depth, tells which way the face below is turned.
+      // The big faces: the crest's slope, read over a span that widens with depth, tells which
+      // way the mountain below is turned; lower down the carving takes over.
       float span = 3.0f + depth * 0.7f;
       float slope = (crests.At(float(x) + span) - crests.At(float(x) - span)) / (2 * span);
-      float facing = std::clamp(-slope * 1.6f * look.lightFromLeft, -1.0f, 1.0f);
-      // Gullies: noise stretched down the slope, sheared so they fan out like scree.
-      float gully = Fbm(float(x) / 24.0f + depth * 0.012f, float(y) / 45.0f, 4, ridge.seed + 101);
-      float grain = Fbm(float(x) / 5.0f, float(y) / 5.0f, 2, ridge.seed + 103);
-      float shade = Clamp01(0.5f + facing * 0.6f + (gully * 0.28f + grain * 0.08f) * look.detail);
-      shade *= Lerp(1.0f, 0.8f, Smoothstep(0, 160, depth));
+      float facing = std::clamp(-slope * 1.6f * look.lightFromLeft, -1.0f, 1.0f) * Lerp(1.0f, 0.4f, Smoothstep(0, 150, depth));
+      float dx = (at(x + 1, y) - at(x - 1, y)) * 0.5f, dy = (at(x, y + 1) - at(x, y - 1)) * 0.5f;
+      float norm = std::sqrt(dx * dx + dy * dy + 1);
+      float lambert = (-dx * lx - dy * ly + lz) / norm;
+      float grain = Fbm(float(x) / 3.0f, float(y) / 3.0f, 2, ridge.seed + 107);
+      float shade = Clamp01(0.05f + lambert * 0.7f + facing * 0.5f + grain * 0.05f * look.detail);
+      shade *= Lerp(1.0f, 0.85f, Smoothstep(0, 160, depth));
       Rgb c = Mix(look.shade, look.lit, shade);
       if (look.snowRow >= 0) {
-        float snowLine = look.snowRow + Fbm(float(x) / 40, 0.5f, 4, ridge.seed + 7) * 35.0f + gully * 25.0f;
-        float snow = Smoothstep(snowLine + 10, snowLine - 10, float(y)) * Smoothstep(-0.9f, -0.3f, facing + gully);
-        Rgb snowColor = Mix(MakeRgb(0x8E9CC0), MakeRgb(0xF8F6F2), Clamp01(0.35f + facing * 0.7f + gully * 0.2f));
+        // Snow lies above a ragged line and only where the face is not too steep to hold it.
+        float steep = std::sqrt(dx * dx + dy * dy);
+        float snowLine = look.snowRow + Fbm(float(x) / 40, 0.5f, 4, ridge.seed + 7) * 35.0f;
+        float hold = Smoothstep(1.0f, 0.35f, steep + Fbm(float(x) / 9, float(y) / 9, 2, ridge.seed + 9) * 0.5f);
+        float snow = Smoothstep(snowLine + 12, snowLine - 12, float(y)) * hold;
+        Rgb snowColor = Mix(MakeRgb(0x7E8EB8), MakeRgb(0xFAF8F2), Clamp01(shade * 1.25f + 0.1f));
         c = Mix(c, snowColor, snow);
       }
       float mist = look.mistRows > 0 ? Smoothstep(look.floorRow - look.mistRows, look.floorRow, float(y)) : 0;
