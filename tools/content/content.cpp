@@ -13,11 +13,14 @@ const Picture* FindPicture(const Content& content, const std::string& entry) {
 namespace {
 
 // The saver wraps texture coordinates and filters, so a quad's first row of pixels blends
-// the picture's top row with its bottom row (and likewise across): reeds or a boulder whose
-// foot is opaque would draw a faint dashed line along their top edge. A clear border stops it.
+// the picture's top rows with its bottom rows (and likewise across): reeds or a boulder whose
+// foot is opaque would draw a faint dashed line along their top edge. A clear border stops
+// it; two texels wide, because a quad's edge pixels may sample up to a texel beyond it.
 void ClearBorder(Image& image) {
-  for (int x = 0; x < image.width; ++x) image.At(x, 0)[3] = image.At(x, image.height - 1)[3] = 0;
-  for (int y = 0; y < image.height; ++y) image.At(0, y)[3] = image.At(image.width - 1, y)[3] = 0;
+  const int border = 2;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x)
+      if (x < border || y < border || x >= image.width - border || y >= image.height - border) image.At(x, y)[3] = 0;
 }
 
 }  // namespace
