@@ -206,20 +206,43 @@ void PaintForest(Image& image, const Ridge& ridge, const ForestLook& look) {
 }
 
 void PaintBank(Image& image, const std::function<float(float)>& topRow, Rgb near, Rgb far, uint32_t seed) {
+  std::vector<float> tops(size_t(image.width));
+  float highest = float(image.height);
   for (int x = 0; x < image.width; ++x) {
-    float top = topRow(float(x) + 0.5f);
+    tops[size_t(x)] = topRow(float(x) + 0.5f);
+    highest = std::fmin(highest, tops[size_t(x)]);
+  }
+  for (int x = 0; x < image.width; ++x) {
+    float top = tops[size_t(x)];
     // Tufts of grass break the edge.
     float tuft = std::fmax(0.0f, Fbm(float(x) / 2.5f, 0.5f, 2, seed + 20)) * 9.0f;
     float edge = top - tuft;
     for (int y = std::max(0, int(std::floor(edge))); y < image.height; ++y) {
       float t = Smoothstep(top - 40, float(image.height), float(y));
       float scale = 30.0f + 120.0f * t;
-      float patches = Fbm(float(x) / scale, float(y) / scale * (1.8f - 0.8f * t), 4, seed);
-      float blades = GradientNoise(float(x) / (0.8f + 1.2f * t), float(y) / (2.5f + 6 * t), seed + 9) * 0.6f;
+      // Patches of lusher and drier grass, flattened by distance.
+      float patches = Fbm(float(x) / scale, float(y) / scale * (2.5f - 1.5f * t), 4, seed);
+      float grain = Fbm(float(x) / 1.7f, float(y) / 1.7f, 2, seed + 9);
       float rim = Smoothstep(edge + 14, edge, float(y)) * 0.12f;
-      Rgb c = Mix(far, near, t) * (0.82f + patches * (0.12f + 0.25f * t) + blades * 0.14f + rim);
+      Rgb c = Mix(far, near, t) * (0.82f + patches * (0.14f + 0.22f * t) + grain * 0.06f + rim);
+      c = Mix(c, MakeRgb(0xA8A448) * (0.6f + 0.4f * t), Clamp01(patches - 0.25f) * 0.35f);
       Paint(image, x, y, c, Clamp01(float(y) + 1 - edge));
     }
+  }
+  // Blades: short strokes, light and dark, longer toward the viewer, which is what makes
+  // a meadow read as grass rather than cloth.
+  Rng rng(seed + 31);
+  int strokes = int(float(image.width) * (float(image.height) - highest) * 0.22f);
+  for (int k = 0; k < strokes; ++k) {
+    float x = rng.Range(0, float(image.width)), y = rng.Range(highest, float(image.height) + 12);
+    float top = tops[size_t(std::clamp(int(x), 0, image.width - 1))];
+    float t = Smoothstep(top - 40, float(image.height), y);
+    float length = (1.5f + 12 * t * t) * rng.Range(0.6f, 1.3f);
+    if (y - length < top + 2) continue;
+    float lean = rng.Range(-0.4f, 0.4f) * length;
+    Rgb c = Mix(far, near, t) * rng.Range(0.7f, 1.3f);
+    if (rng.Unit() < 0.15f) c = Mix(c, MakeRgb(0xC8C060), 0.35f);
+    FillCapsule(image, x, y, x + lean, y - length, 0.35f + 0.6f * t, 0.15f, c, 0.45f + 0.4f * t);
   }
 }
 
