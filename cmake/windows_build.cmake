@@ -54,7 +54,13 @@ ExternalProject_Add(host_tools
   BUILD_ALWAYS ON)
 
 # The installation folder of the package, and the program icon, from one run of the generator.
-# Its registry.reg names a folder of this machine; the package writes its own install script.
+# Its registry.reg names a folder of this machine; the package has an install script instead,
+# writing the registry view the saver reads (a 32-bit program on 64-bit Windows sees WOW6432Node).
+if(VG_WINDOWS_ARCH STREQUAL "win64")
+  set(VG_REGISTRY_VIEW 64)
+else()
+  set(VG_REGISTRY_VIEW 32)
+endif()
 set(VG_PACKAGE_DIR ${CMAKE_BINARY_DIR}/package/Vesperglen)
 set(VG_ICON_DIR ${CMAKE_BINARY_DIR}/icon)
 add_custom_command(
@@ -63,9 +69,11 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VG_ICON_DIR}
   COMMAND ${VG_CONTENT_TOOL} ${VG_PACKAGE_DIR} --icon ${VG_ICON_DIR}/vesperglen.ico
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VG_PACKAGE_DIR}/registry.reg
+  COMMAND ${CMAKE_COMMAND} -DTOOL=${VG_CONTENT_TOOL} -DOUTPUT=${VG_PACKAGE_DIR}/install.bat
+    -DVIEW=${VG_REGISTRY_VIEW} -P ${VG_WINDOWS_DIR}/write_install_script.cmake
   COMMAND ${CMAKE_COMMAND} -E touch ${VG_PACKAGE_DIR}/content.stamp
-  DEPENDS host_tools ${VG_CONTENT_TOOL}
-  COMMENT "Generating the installation folder and the icon")
+  DEPENDS host_tools ${VG_CONTENT_TOOL} ${VG_WINDOWS_DIR}/write_install_script.cmake
+  COMMENT "Generating the installation folder, its install script and the icon")
 add_custom_target(content DEPENDS ${VG_PACKAGE_DIR}/content.stamp)
 
 set(VG_RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/vesperglen.rc)
@@ -86,24 +94,16 @@ if(TARGET d3d8_import)
   add_dependencies(vesperglen d3d8_import)
 endif()
 
-# The release package: the installation folder with the saver and an install script, zipped.
-set(VG_INSTALL_SCRIPT ${VG_PACKAGE_DIR}/install.bat)
-if(VG_WINDOWS_ARCH STREQUAL "win64")
-  set(VG_REGISTRY_VIEW 64)
-else()
-  set(VG_REGISTRY_VIEW 32)
-endif()
+# The release package: the installation folder with the saver, zipped.
 set(VG_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/Vesperglen-${VG_WINDOWS_ARCH}.zip)
 add_custom_command(
   OUTPUT ${VG_PACKAGE_ZIP}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vesperglen> ${VG_PACKAGE_DIR}/Vesperglen.scr
-  COMMAND ${CMAKE_COMMAND} -DTOOL=${VG_CONTENT_TOOL} -DOUTPUT=${VG_INSTALL_SCRIPT}
-    -DVIEW=${VG_REGISTRY_VIEW} -P ${VG_WINDOWS_DIR}/write_install_script.cmake
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VG_PACKAGE_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/package
     ${CMAKE_COMMAND} -E tar cf ${VG_PACKAGE_ZIP} --format=zip
       Vesperglen/Vesperglen.scr Vesperglen/install.bat Vesperglen/links.txt Vesperglen/ad1.bmp
       Vesperglen/Data
-  DEPENDS vesperglen ${VG_PACKAGE_DIR}/content.stamp ${VG_WINDOWS_DIR}/write_install_script.cmake
+  DEPENDS vesperglen ${VG_PACKAGE_DIR}/content.stamp
   COMMENT "Packing ${VG_PACKAGE_ZIP}")
 add_custom_target(package_zip ALL DEPENDS ${VG_PACKAGE_ZIP})
