@@ -189,6 +189,13 @@ void WaterfallGlen(Content& content, int index) {
   for (int y = 236; y < 470; ++y)
     for (int x = 320; x < 480; ++x) Glaze(bg, x, y, MakeRgb(0x1A1E1A), 0.45f * std::exp(-std::pow((float(x) - 400) / 60, 2)));
   CutFall(bg, 400, 238, 462, 36, 50, 27);
+  // The plunge pool: it widens toward the viewer between ragged rock shelves.
+  for (int y = 452; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      float half = 70 + float(y - 452) * 1.9f;
+      float d = std::fabs(float(x) + 0.5f - 400) - half - Fbm(float(x) / 16, float(y) / 8, 3, 32) * 14;
+      Paint(bg, x, y, MakeRgb(0x2A4A44), Clamp01(0.5f - d / 2) * Smoothstep(452, 458, float(y)), 0);
+    }
   PaintReflection(bg, 455, 600, MakeRgb(0x2A4A44), 0.9f, 28);
   for (int y = 452; y < 520; ++y)  // foam where the fall strikes the pool
     for (int x = 320; x < 480; ++x) {
