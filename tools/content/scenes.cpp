@@ -354,8 +354,18 @@ void RockyGorge(Content& content, int index) {
   // Walls meet in an arch; under it a far valley (placed behind), below it the river.
   auto archUnder = [](float x) { return 190 + 210 * std::pow((x - 405) / 150, 2.0f); };
   auto archTop = [](float x) { return 150 - 150 * std::pow((x - 405) / 405, 2.0f); };
-  RockLook walls{MakeRgb(0x2E2420), MakeRgb(0xB89A7C), MakeRgb(0x4E6030), 0.4f, 0.75f, MakeRgb(0xE0C8B0), 0.0f, 71};
+  RockLook walls{MakeRgb(0x2A221E), MakeRgb(0xB49678), MakeRgb(0x4E6030), 0.45f, 0.45f, MakeRgb(0xE0C8B0), 0.0f, 71};
   PaintRock(bg, [&](float x) { return archTop(x) + 6 * std::sin(x / 11); }, 600, walls);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      float fx = float(x), fy = float(y), solid = bg.AlphaAt(x, y);
+      // Grey and ochre weathering in broad patches, and the gorge's depths in shade: the
+      // walls near the viewer catch the light, those that close in on the river do not.
+      float patch = Fbm(fx / 140, fy / 110, 3, 75);
+      Glaze(bg, x, y, patch > 0 ? MakeRgb(0x7A7268) : MakeRgb(0xA0683A), std::fabs(patch) * 0.45f * solid);
+      float inner = std::exp(-std::pow((fx - 405) / 230, 2.0f)) * (0.55f + 0.45f * Smoothstep(120, 520, fy));
+      Glaze(bg, x, y, MakeRgb(0x16100C), inner * 0.5f * solid);
+    }
   for (int y = 0; y < 600; ++y)
     for (int x = 0; x < 800; ++x) {
       float fx = float(x) + 0.5f, fy = float(y) + 0.5f;
