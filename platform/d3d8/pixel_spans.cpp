@@ -167,9 +167,19 @@ inline void WritePair(__m128i shaded, uint32_t* out) {
   _mm_storel_epi64(target, _mm_packus_epi16(result, result));
 }
 
-template <bool Linear, SpanDiffuse Diffuse, SpanBlend Blend, bool SameRow>
-void ShadeSpan(const WrapTexture& t, const FixedCoords& f, const FixedColor& color, int count, uint32_t* out) {
-  if constexpr (!Linear && Diffuse == SpanDiffuse::kWhite && Blend == SpanBlend::kReplace && SameRow) {
+// The lerp between two widened samples of neighbouring mip levels, as LerpPacked does it.
+inline __m128i LerpLanes(__m128i a, __m128i b, __m128i weightA, __m128i weightB) {
+  return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(a, weightA), _mm_mullo_epi16(b, weightB)), 8);
+}
+
+template <bool Linear, bool Mip, SpanDiffuse Diffuse, SpanBlend Blend, bool SameRow>
+void ShadeSpan(const SpanTexture& s, const FixedColor& color, int count, uint32_t* out) {
+  // Copies the stores to `out` cannot alias, so the loop keeps them in registers.
+  const WrapTexture t = s.level[0];
+  const WrapTexture t1 = Mip ? s.level[1] : s.level[0];
+  const FixedCoords f = s.coords[0];
+  const FixedCoords f1 = Mip ? s.coords[1] : s.coords[0];
+  if constexpr (!Linear && !Mip && Diffuse == SpanDiffuse::kWhite && Blend == SpanBlend::kReplace && SameRow) {
     // A plain copy of texels: nothing for the vector unit to do.
     const uint32_t* row = t.texels + (((f.v >> 16) & t.maskV) << t.shiftV);
     uint32_t u = f.u;
@@ -179,33 +189,42 @@ void ShadeSpan(const WrapTexture& t, const FixedCoords& f, const FixedColor& col
   const __m128i alphaOr = Widen(t.alphaOr, t.alphaOr);
   const uint32_t flat = color.At(0);
   const __m128i flatLanes = Widen(flat, flat);
+  const __m128i weight1 = _mm_set1_epi16(short(s.weight));
+  const __m128i weight0 = _mm_set1_epi16(short(256 - s.weight));
   const RowPair spanRows(t, f.v);
+  const RowPair spanRows1(t1, f1.v);
   ColorRamp ramp(color);
-  uint32_t u = f.u, v = f.v;
+  uint32_t u = f.u, v = f.v, u1 = f1.u, v1 = f1.v;
   int i = 0;
   for (; i + 2 <= count; i += 2, u += 2 * f.du, v += 2 * f.dv) {
-    __m128i texels = _mm_or_si128(SamplePair<Linear, SameRow>(t, spanRows, u, v, f.du, f.dv), alphaOr);
+    __m128i texels = SamplePair<Linear, SameRow>(t, spanRows, u, v, f.du, f.dv);
+    if (Mip) {
+      __m128i second = SamplePair<Linear, SameRow>(t1, spanRows1, u1, v1, f1.du, f1.dv);
+      texels = LerpLanes(texels, second, weight0, weight1);
+      u1 += 2 * f1.du;
+      v1 += 2 * f1.dv;
+    }
+    texels = _mm_or_si128(texels, alphaOr);
     if (Diffuse == SpanDiffuse::kFlat) texels = Mul255Lanes(texels, flatLanes);
     if (Diffuse == SpanDiffuse::kGouraud) texels = Mul255Lanes(texels, ramp.NextPair());
     WritePair<Blend>(texels, out + i);
   }
   if (i < count) {
     uint32_t texel = Sample<Linear>(t, u, v);
+    if (Mip) texel = LerpPacked(texel, Sample<Linear>(t1, u1, v1), s.weight);
     if (Diffuse == SpanDiffuse::kFlat) texel = ModulateColors(texel, flat);
     if (Diffuse == SpanDiffuse::kGouraud) texel = ModulateColors(texel, color.At(i));
     out[i] = BlendPixel<Blend>(texel, out[i]);
   }
 }
 
-template <bool Linear, SpanDiffuse Diffuse, SpanBlend Blend>
-void ShadeWrapped(const WrapTexture& texture, const FixedCoords& f, const FixedColor& color, int count,
-                  uint32_t* out) {
-  // A copy the stores to `out` cannot alias, so the loop keeps it in registers.
-  const WrapTexture t = texture;
-  if (f.dv == 0) {
-    ShadeSpan<Linear, Diffuse, Blend, true>(t, f, color, count, out);
+template <bool Linear, bool Mip, SpanDiffuse Diffuse, SpanBlend Blend>
+void ShadeWrapped(const SpanTexture& texture, const FixedColor& color, int count, uint32_t* out) {
+  bool sameRow = texture.coords[0].dv == 0 && (!Mip || texture.coords[1].dv == 0);
+  if (sameRow) {
+    ShadeSpan<Linear, Mip, Diffuse, Blend, true>(texture, color, count, out);
   } else {
-    ShadeSpan<Linear, Diffuse, Blend, false>(t, f, color, count, out);
+    ShadeSpan<Linear, Mip, Diffuse, Blend, false>(texture, color, count, out);
   }
 }
 
@@ -240,14 +259,17 @@ inline __m128i BlendQuad(__m128i src, __m128i dst) {
 
 #endif  // VG_SPANS_SSE2
 
-template <bool Linear, SpanDiffuse Diffuse, SpanBlend Blend>
-void ShadeWrappedScalar(const WrapTexture& texture, const FixedCoords& f, const FixedColor& color, int count,
-                        uint32_t* out) {
-  const WrapTexture t = texture;
+template <bool Linear, bool Mip, SpanDiffuse Diffuse, SpanBlend Blend>
+void ShadeWrappedScalar(const SpanTexture& texture, const FixedColor& color, int count, uint32_t* out) {
+  const WrapTexture t = texture.level[0];
+  const WrapTexture t1 = texture.level[Mip ? 1 : 0];
+  const FixedCoords f = texture.coords[0];
+  const FixedCoords f1 = texture.coords[Mip ? 1 : 0];
   const uint32_t flat = color.At(0);
-  uint32_t u = f.u, v = f.v;
-  for (int i = 0; i < count; ++i, u += f.du, v += f.dv) {
+  uint32_t u = f.u, v = f.v, u1 = f1.u, v1 = f1.v;
+  for (int i = 0; i < count; ++i, u += f.du, v += f.dv, u1 += f1.du, v1 += f1.dv) {
     uint32_t texel = Sample<Linear>(t, u, v);
+    if (Mip) texel = LerpPacked(texel, Sample<Linear>(t1, u1, v1), texture.weight);
     if (Diffuse == SpanDiffuse::kFlat) texel = ModulateColors(texel, flat);
     if (Diffuse == SpanDiffuse::kGouraud) texel = ModulateColors(texel, color.At(i));
     out[i] = BlendPixel<Blend>(texel, out[i]);
@@ -287,30 +309,35 @@ void WriteSpan(const uint32_t* src, uint32_t* dst, int count, const bool* pass) 
   }
 }
 
-template <bool Linear, SpanBlend Blend>
+template <bool Linear, bool Mip, SpanBlend Blend>
 ShadeSpanFunction PickShader(SpanDiffuse diffuse) {
 #ifdef VG_SPANS_SSE2
   switch (diffuse) {
-    case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, SpanDiffuse::kGouraud, Blend>;
-    case SpanDiffuse::kFlat: return ShadeWrapped<Linear, SpanDiffuse::kFlat, Blend>;
-    default: return ShadeWrapped<Linear, SpanDiffuse::kWhite, Blend>;
+    case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, Mip, SpanDiffuse::kGouraud, Blend>;
+    case SpanDiffuse::kFlat: return ShadeWrapped<Linear, Mip, SpanDiffuse::kFlat, Blend>;
+    default: return ShadeWrapped<Linear, Mip, SpanDiffuse::kWhite, Blend>;
   }
 #else
   switch (diffuse) {
-    case SpanDiffuse::kGouraud: return ShadeWrappedScalar<Linear, SpanDiffuse::kGouraud, Blend>;
-    case SpanDiffuse::kFlat: return ShadeWrappedScalar<Linear, SpanDiffuse::kFlat, Blend>;
-    default: return ShadeWrappedScalar<Linear, SpanDiffuse::kWhite, Blend>;
+    case SpanDiffuse::kGouraud: return ShadeWrappedScalar<Linear, Mip, SpanDiffuse::kGouraud, Blend>;
+    case SpanDiffuse::kFlat: return ShadeWrappedScalar<Linear, Mip, SpanDiffuse::kFlat, Blend>;
+    default: return ShadeWrappedScalar<Linear, Mip, SpanDiffuse::kWhite, Blend>;
   }
 #endif
 }
 
-template <bool Linear>
+template <bool Linear, bool Mip>
 ShadeSpanFunction PickShader(SpanDiffuse diffuse, SpanBlend blend) {
   switch (blend) {
-    case SpanBlend::kOver: return PickShader<Linear, SpanBlend::kOver>(diffuse);
-    case SpanBlend::kAddBySourceColor: return PickShader<Linear, SpanBlend::kAddBySourceColor>(diffuse);
-    default: return PickShader<Linear, SpanBlend::kReplace>(diffuse);
+    case SpanBlend::kOver: return PickShader<Linear, Mip, SpanBlend::kOver>(diffuse);
+    case SpanBlend::kAddBySourceColor: return PickShader<Linear, Mip, SpanBlend::kAddBySourceColor>(diffuse);
+    default: return PickShader<Linear, Mip, SpanBlend::kReplace>(diffuse);
   }
+}
+
+template <bool Linear>
+ShadeSpanFunction PickShader(bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
+  return mipBlend ? PickShader<Linear, true>(diffuse, blend) : PickShader<Linear, false>(diffuse, blend);
 }
 
 template <SpanBlend Blend>
@@ -320,8 +347,8 @@ WriteSpanFunction PickWrite(bool alphaTest) {
 
 }  // namespace
 
-ShadeSpanFunction PickWrapShader(bool linear, SpanDiffuse diffuse, SpanBlend blend) {
-  return linear ? PickShader<true>(diffuse, blend) : PickShader<false>(diffuse, blend);
+ShadeSpanFunction PickWrapShader(bool linear, bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
+  return linear ? PickShader<true>(mipBlend, diffuse, blend) : PickShader<false>(mipBlend, diffuse, blend);
 }
 
 WriteSpanFunction PickWriteSpan(SpanBlend blend, bool alphaTest) {

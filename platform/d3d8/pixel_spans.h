@@ -1,5 +1,6 @@
 // Packed-pixel arithmetic and the span kernels of the common draws: texture x diffuse over a
-// wrapped power-of-two texture, and replace, source-alpha-over and additive output. Pixels are
+// wrapped power-of-two texture (one mip level, or two blended), and replace, source-alpha-over
+// and additive output. Pixels are
 // 0xAARRGGBB. The kernels give exactly the results of the per-pixel arithmetic below, whichever
 // instruction set runs them.
 #pragma once
@@ -81,14 +82,21 @@ struct FixedColor {
 
 enum class SpanBlend { kReplace, kOver, kAddBySourceColor };
 
-// Shades `count` pixels and writes them over `out` with a blend.
-using ShadeSpanFunction = void (*)(const WrapTexture& texture, const FixedCoords& coords, const FixedColor& color,
-                                   int count, uint32_t* out);
+// What a span samples: one level, or two neighbouring mip levels (a minified triangle between
+// them) each with its own coordinates, the second weighted by weight/256.
+struct SpanTexture {
+  WrapTexture level[2];
+  FixedCoords coords[2];
+  uint32_t weight;
+};
 
-// The kernel for a filter, a diffuse colour that varies along the span, is constant, or is
-// constant opaque white (which leaves the texel as it is), and a blend.
+// Shades `count` pixels and writes them over `out` with a blend.
+using ShadeSpanFunction = void (*)(const SpanTexture& texture, const FixedColor& color, int count, uint32_t* out);
+
+// The kernel for a filter, one level or a blend of two, a diffuse colour that varies along the
+// span, is constant, or is constant opaque white (which leaves the texel as it is), and a blend.
 enum class SpanDiffuse { kGouraud, kFlat, kWhite };
-ShadeSpanFunction PickWrapShader(bool linear, SpanDiffuse diffuse, SpanBlend blend);
+ShadeSpanFunction PickWrapShader(bool linear, bool mipBlend, SpanDiffuse diffuse, SpanBlend blend);
 
 // Writes `count` source pixels into `dst`; with an alpha test, only those whose alpha `pass`
 // accepts.

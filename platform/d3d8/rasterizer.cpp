@@ -43,7 +43,7 @@ struct Triangle {
   uint32_t flatColor;
   FixedColor flatFixed;
   ShadeSpanFunction fastShader;  // null: the general stage
-  WrapTexture wrap;              // the level fastShader reads
+  SpanTexture span;              // the levels fastShader reads; coordinates filled per segment
   bool shadeIntoTarget;          // the shading writes (and blends) the target itself
 };
 
@@ -143,11 +143,14 @@ uint32_t SampleLevel(const RasterState& s, const RasterTextureLevel& level, floa
   return Bilinear(row0[x0], row0[x1], row1[x0], row1[x1], std::min(wu, 256u), std::min(wv, 256u));
 }
 
+// The weight of the second mip level in 256ths.
+uint32_t LevelWeight(const Triangle& t) { return uint32_t(t.levelBlend * 256.0f); }
+
 uint32_t SampleTexture(const RasterState& s, const Triangle& t, float u, float v) {
   uint32_t c = SampleLevel(s, *t.level0, u, v, t.linear);
   if (t.level1) {
     uint32_t d = SampleLevel(s, *t.level1, u, v, t.linear);
-    c = LerpPacked(c, d, uint32_t(t.levelBlend * 256.0f));
+    c = LerpPacked(c, d, LevelWeight(t));
   }
   return c | s.texture->alphaOr;
 }
@@ -281,31 +284,44 @@ FixedColor FlatFixed(uint32_t color) {
 
 bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
-// The span kernel for texture x diffuse over a wrapped power-of-two level, when the state and
+bool IsWrappable(const RasterTextureLevel* level) {
+  return level && IsPowerOfTwo(level->width) && IsPowerOfTwo(level->height);
+}
+
+WrapTexture WrapLevel(const RasterTextureLevel& level, uint32_t alphaOr) {
+  return WrapTexture{level.texels, uint32_t(level.width - 1), uint32_t(level.height - 1),
+                     __builtin_ctz(uint32_t(level.width)), alphaOr};
+}
+
+// The span kernel for texture x diffuse over wrapped power-of-two levels, when the state and
 // the triangle allow it; else null.
-ShadeSpanFunction PickFastShader(const RasterContext& c, const Triangle& t, WrapTexture* wrap, bool* intoTarget) {
+ShadeSpanFunction PickFastShader(const RasterContext& c, const Triangle& t, SpanTexture* span, bool* intoTarget) {
   const RasterState& s = *c.state;
   *intoTarget = c.shadeIntoTarget;
-  if (!s.texture || s.colorOp == D3DTOP_DISABLE || !c.modulateStage || t.level1) return nullptr;
-  const RasterTextureLevel& level = *t.level0;
-  if (s.addressU != D3DTADDRESS_WRAP || s.addressV != D3DTADDRESS_WRAP || !IsPowerOfTwo(level.width) ||
-      !IsPowerOfTwo(level.height)) {
+  if (!s.texture || s.colorOp == D3DTOP_DISABLE || !c.modulateStage) return nullptr;
+  if (s.addressU != D3DTADDRESS_WRAP || s.addressV != D3DTADDRESS_WRAP || !IsWrappable(t.level0) ||
+      (t.level1 && !IsWrappable(t.level1))) {
     return nullptr;
   }
-  *wrap = WrapTexture{level.texels, uint32_t(level.width - 1), uint32_t(level.height - 1),
-                      __builtin_ctz(uint32_t(level.width)), s.texture->alphaOr};
+  span->level[0] = WrapLevel(*t.level0, s.texture->alphaOr);
+  span->level[1] = WrapLevel(t.level1 ? *t.level1 : *t.level0, s.texture->alphaOr);
+  span->weight = t.level1 ? LevelWeight(t) : 0;
   SpanDiffuse diffuse = !t.flat ? SpanDiffuse::kGouraud
                         : t.flatColor == 0xFFFFFFFF ? SpanDiffuse::kWhite
                                                     : SpanDiffuse::kFlat;
   *intoTarget = c.blendWhileShading;
-  return PickWrapShader(t.linear, diffuse, c.blendWhileShading ? c.spanBlend : SpanBlend::kReplace);
+  return PickWrapShader(t.linear, t.level1 != nullptr, diffuse,
+                        c.blendWhileShading ? c.spanBlend : SpanBlend::kReplace);
 }
 
 void Shade(const RasterContext& c, const Triangle& t, const Segment& g, uint32_t* out) {
   const RasterState& s = *c.state;
   if (t.fastShader) {
-    FixedCoords f = ToFixed(g, int(t.wrap.maskU + 1), int(t.wrap.maskV + 1), t.linear);
-    t.fastShader(t.wrap, f, t.flat ? t.flatFixed : ToFixed(g), g.count, out);
+    SpanTexture span = t.span;
+    for (int i = 0; i < (t.level1 ? 2 : 1); ++i) {
+      span.coords[i] = ToFixed(g, int(span.level[i].maskU + 1), int(span.level[i].maskV + 1), t.linear);
+    }
+    t.fastShader(span, t.flat ? t.flatFixed : ToFixed(g), g.count, out);
     return;
   }
   // A stage with no texture bound does no texture mapping: its output is the diffuse colour.
@@ -577,7 +593,7 @@ void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
   t.flat = s.flatShading || (PackVertexColor(*v[1]) == c0 && PackVertexColor(*v[2]) == c0);
   t.flatFixed = FlatFixed(c0);
   ChooseLevels(s, t, (xs[0] + xs[1] + xs[2]) / 3.0f, (ys[0] + ys[1] + ys[2]) / 3.0f);
-  t.fastShader = PickFastShader(c, t, &t.wrap, &t.shadeIntoTarget);
+  t.fastShader = PickFastShader(c, t, &t.span, &t.shadeIntoTarget);
   OutputFunction output = PickOutput(c);
 
   // Rows top to bottom: sort the corners by y.

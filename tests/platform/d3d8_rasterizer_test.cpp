@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -84,15 +85,26 @@ class Rasterizer : public ::testing::Test {
 
   IDirect3DTexture8* Texture(int width, int height, const std::vector<uint32_t>& texels,
                              D3DFORMAT format = D3DFMT_A8R8G8B8) {
+    return MipTexture(width, height, {texels}, format);
+  }
+
+  // Level i is width >> i by height >> i.
+  IDirect3DTexture8* MipTexture(int width, int height, const std::vector<std::vector<uint32_t>>& levels,
+                                D3DFORMAT format = D3DFMT_A8R8G8B8) {
     IDirect3DTexture8* texture = nullptr;
-    EXPECT_EQ(device->CreateTexture(UINT(width), UINT(height), 1, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
-    D3DLOCKED_RECT locked;
-    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    for (int y = 0; y < height; ++y) {
-      std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &texels[size_t(y * width)],
-                  size_t(width) * 4);
+    EXPECT_EQ(device->CreateTexture(UINT(width), UINT(height), UINT(levels.size()), 0, format, D3DPOOL_MANAGED,
+                                    &texture),
+              D3D_OK);
+    for (UINT level = 0; level < levels.size(); ++level) {
+      int w = width >> level, h = height >> level;
+      D3DLOCKED_RECT locked;
+      EXPECT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+      for (int y = 0; y < h; ++y) {
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &levels[level][size_t(y * w)],
+                    size_t(w) * 4);
+      }
+      texture->UnlockRect(level);
     }
-    texture->UnlockRect(0);
     return texture;
   }
 
@@ -356,16 +368,11 @@ TEST_F(Rasterizer, CoverageOfArbitraryTrianglesFollowsTheTopLeftRuleExactly) {
   }
 }
 
-// The common draws (texture x diffuse, wrapped power-of-two texture, replace, over or additive
+// The common draws (texture x diffuse, wrapped power-of-two levels, replace, over or additive
 // blending) run through dedicated kernels; mirror addressing over the same texels, which wraps
 // nowhere here, runs the general stage. Both must agree for every filter, diffuse and blend.
-TEST_F(Rasterizer, FastStageKernelsAgreeWithTheGeneralStage) {
-  std::mt19937 random(11);
-  std::vector<uint32_t> texels(16 * 16);
-  for (uint32_t& t : texels) t = uint32_t(random());
-  IDirect3DTexture8* texture = Texture(16, 16, texels);
-  device->SetTexture(0, texture);
-  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+void ExpectFastKernelsAgreeWithGeneralStage(IDirect3DDevice8* device, const std::function<void(const D3DCOLOR*)>& draw,
+                                            const std::function<std::vector<uint32_t>()>& pixels) {
   struct Blend {
     bool on;
     D3DBLEND src, dest;
@@ -379,11 +386,6 @@ TEST_F(Rasterizer, FastStageKernelsAgreeWithTheGeneralStage) {
   const D3DCOLOR diffuses[3][3] = {{0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
                                    {0xC080FF40, 0xC080FF40, 0xC080FF40},
                                    {0xFFFF0000, 0x8000FF00, 0x200000FF}};
-  // A rotated triangle, its texture coordinates kept clear of the texture's edges.
-  auto draw = [&](const D3DCOLOR* colors) {
-    Triangle({0.5f, 1.25f, 0.5f, 1, colors[0], 0.2f, 0.25f}, {15.5f, 3.0f, 0.5f, 1, colors[1], 0.8f, 0.3f},
-             {4.0f, 15.0f, 0.5f, 1, colors[2], 0.35f, 0.75f});
-  };
   for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
     device->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
     device->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
@@ -402,7 +404,7 @@ TEST_F(Rasterizer, FastStageKernelsAgreeWithTheGeneralStage) {
           device->SetTextureStageState(0, D3DTSS_ADDRESSV, address);
           device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80604020, 1.0f, 0);
           draw(colors);
-          result[general] = Pixels();
+          result[general] = pixels();
         }
         int changed = 0;
         for (size_t i = 0; i < result[0].size(); ++i) {
@@ -419,6 +421,95 @@ TEST_F(Rasterizer, FastStageKernelsAgreeWithTheGeneralStage) {
       }
     }
   }
+}
+
+std::vector<uint32_t> RandomTexels(std::mt19937& random, size_t count) {
+  std::vector<uint32_t> texels(count);
+  for (uint32_t& t : texels) t = uint32_t(random());
+  return texels;
+}
+
+TEST_F(Rasterizer, FastStageKernelsAgreeWithTheGeneralStage) {
+  std::mt19937 random(11);
+  IDirect3DTexture8* texture = Texture(16, 16, RandomTexels(random, 16 * 16));
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  // A rotated triangle, its texture coordinates kept clear of the texture's edges.
+  ExpectFastKernelsAgreeWithGeneralStage(
+      device,
+      [&](const D3DCOLOR* colors) {
+        Triangle({0.5f, 1.25f, 0.5f, 1, colors[0], 0.2f, 0.25f}, {15.5f, 3.0f, 0.5f, 1, colors[1], 0.8f, 0.3f},
+                 {4.0f, 15.0f, 0.5f, 1, colors[2], 0.35f, 0.75f});
+      },
+      [&] { return Pixels(); });
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+// A minified triangle between two levels blends them in the kernels as the general stage does,
+// each level sampled at its own scale; unrotated rows and rotated ones take different loops.
+TEST_F(Rasterizer, MipBlendingKernelsAgreeWithTheGeneralStage) {
+  std::mt19937 random(5);
+  IDirect3DTexture8* texture = MipTexture(32, 32, {RandomTexels(random, 32 * 32), RandomTexels(random, 16 * 16)});
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+  auto rotated = [&](const D3DCOLOR* colors) {
+    Triangle({0.5f, 1.25f, 0.5f, 1, colors[0], 0.1f, 0.15f}, {15.5f, 3.0f, 0.5f, 1, colors[1], 0.85f, 0.2f},
+             {4.0f, 15.0f, 0.5f, 1, colors[2], 0.3f, 0.9f});
+  };
+  auto unrotated = [&](const D3DCOLOR* colors) {
+    // Coordinates that put no pixel centre on a texel edge, where float and fixed point may
+    // round to different texels.
+    ScreenVertex v[4] = {{0.0f, 0.0f, 0.5f, 1, colors[0], 0.1037f, 0.1229f},
+                         {16.0f, 0.0f, 0.5f, 1, colors[1], 0.8913f, 0.1229f},
+                         {0.0f, 16.0f, 0.5f, 1, colors[2], 0.1037f, 0.8871f},
+                         {16.0f, 16.0f, 0.5f, 1, colors[2], 0.8913f, 0.8871f}};
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex)), D3D_OK);
+  };
+  auto pixels = [&] { return Pixels(); };
+  ExpectFastKernelsAgreeWithGeneralStage(device, rotated, pixels);
+  ExpectFastKernelsAgreeWithGeneralStage(device, unrotated, pixels);
+  // Both footprints lie between the levels, so the second level shows.
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  const D3DCOLOR white[3] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+  std::vector<uint32_t> blended[2];
+  for (DWORD mip : {D3DTEXF_NONE, D3DTEXF_LINEAR}) {
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, mip);
+    unrotated(white);
+    blended[mip == D3DTEXF_LINEAR] = Pixels();
+  }
+  EXPECT_NE(blended[0], blended[1]);
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+// Level 0 while magnified or at 1:1 and with no mip filter; the level the footprint names when
+// minified, blended with the next by the fraction or rounded to the nearest.
+TEST_F(Rasterizer, MipLevelsFollowTheTexelFootprint) {
+  std::vector<uint32_t> red(32 * 32, 0xFFFF0000), blue(16 * 16, 0xFF0000FF);
+  IDirect3DTexture8* texture = MipTexture(32, 32, {red, blue});
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+  // 16 pixels across texture coordinates 0 to `reach`: 32 * reach / 16 texels per pixel.
+  auto drawn = [&](DWORD mip, float reach) {
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, mip);
+    Rect(0, 0, 16, 16, 0xFFFFFFFF, 0, 0, reach, reach);
+    return Pixel(8, 8);
+  };
+  EXPECT_EQ(drawn(D3DTEXF_LINEAR, 0.25f), 0xFF0000u);  // magnified
+  EXPECT_EQ(drawn(D3DTEXF_LINEAR, 0.5f), 0xFF0000u);   // 1:1
+  EXPECT_EQ(drawn(D3DTEXF_LINEAR, 1.0f), 0x0000FFu);   // 2:1, the second level whole
+  EXPECT_EQ(drawn(D3DTEXF_NONE, 1.0f), 0xFF0000u);
+  EXPECT_EQ(drawn(D3DTEXF_POINT, 0.6f), 0xFF0000u);    // LOD 0.26 rounds to level 0
+  EXPECT_EQ(drawn(D3DTEXF_POINT, 0.9f), 0x0000FFu);    // LOD 0.85 rounds to level 1
+  // LOD 0.5: half of each level.
+  uint32_t half = drawn(D3DTEXF_LINEAR, 0.70711f);
+  EXPECT_NEAR(int(half >> 16), 127, 2);
+  EXPECT_NEAR(int(half & 0xFF), 127, 2);
+  EXPECT_EQ((half >> 8) & 0xFF, 0u);
   device->SetTexture(0, nullptr);
   texture->Release();
 }
