@@ -137,7 +137,14 @@ void PresentFrame() {
 }
 
 void ReleaseDevice() {
-  if (device) device->Release();
+  if (device) {
+    // Bindings hold the bound resources, which hold the device: without unbinding, the device
+    // and its last texture keep each other alive after the tables release theirs at exit.
+    device->SetTexture(0, nullptr);
+    device->SetStreamSource(0, nullptr, 0);
+    device->SetIndices(nullptr, 0);
+    device->Release();
+  }
   device = nullptr;
   if (direct3D) direct3D->Release();
   direct3D = nullptr;
