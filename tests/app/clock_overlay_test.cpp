@@ -16,8 +16,6 @@ namespace {
 class ClockOverlayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldDir = std::filesystem::current_path();
-    std::filesystem::current_path(dataDir.Path());
     device = gpu.device;
     textState = TextState();
     WriteFontFiles("font", FontFiles());
@@ -30,11 +28,10 @@ class ClockOverlayTest : public ::testing::Test {
     textState = TextState();
     device = nullptr;
     settings.showTime = 0;
-    std::filesystem::current_path(oldDir);
   }
 
   TempDir dataDir;
-  std::filesystem::path oldDir;
+  CurrentDirGuard inDataDir{dataDir.Path()};
   HeadlessDevice gpu;
   RecordingDevice recorder;
   ScopedEnv locale{"LC_ALL", "C"};

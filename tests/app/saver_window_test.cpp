@@ -35,15 +35,17 @@ class SaverWindow : public ::testing::Test {
     quitRequested = false;
   }
 
-  void StartFullScreen() {
-    runMode = FullScreen;
-    fullScreen = true;
+  void StartSaver(RunMode mode, int width, int height, HWND parent) {
+    runMode = mode;
+    fullScreen = mode == FullScreen;
     windowRect = RECT{0, 0, 0, 0};
-    windowWidth = 800;
-    windowHeight = 600;
-    parentWindow = nullptr;
+    windowWidth = width;
+    windowHeight = height;
+    parentWindow = parent;
     ASSERT_TRUE(CreateSaverWindow());
   }
+
+  void StartFullScreen() { StartSaver(FullScreen, 800, 600, nullptr); }
 
   void StartPreview() {
     WNDCLASSA wc = {};
@@ -51,13 +53,7 @@ class SaverWindow : public ::testing::Test {
     wc.lpszClassName = "TestHost";
     RegisterClassA(&wc);
     host = CreateWindowExA(0, "TestHost", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr, nullptr, nullptr);
-    runMode = Preview;
-    fullScreen = false;
-    windowRect = RECT{0, 0, 0, 0};
-    windowWidth = 40;
-    windowHeight = 30;
-    parentWindow = host;
-    ASSERT_TRUE(CreateSaverWindow());
+    StartSaver(Preview, 40, 30, host);
   }
 
   // Whether the message, sent on its own, asks the run to end.

@@ -21,7 +21,6 @@ namespace {
 class SettingsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
     userEnv = std::make_unique<ScopedEnv>("VESPERGLEN_REGISTRY", dir.File("user.reg").c_str());
     machineEnv = std::make_unique<ScopedEnv>("VESPERGLEN_MACHINE_REGISTRY", dir.File("machine.reg").c_str());
     WriteTextFile(dir.File("machine.reg"),
@@ -38,7 +37,6 @@ class SettingsDialogTest : public ::testing::Test {
   }
   void TearDown() override {
     if (IsWindow(dialog)) DestroyWindow(dialog);
-    ASSERT_EQ(chdir(oldDir), 0);
   }
 
   void Open() {
@@ -78,7 +76,7 @@ class SettingsDialogTest : public ::testing::Test {
   std::string StoredFile() { return ReadTextFile(dir.File("user.reg")); }
 
   TempDir dir;
-  char oldDir[4096];
+  CurrentDirGuard keepCurrentDir;
   std::unique_ptr<ScopedEnv> userEnv, machineEnv;
   HWND dialog = nullptr;
 };

@@ -28,7 +28,6 @@ std::string Hex(const std::vector<int>& bytes) {
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
     userEnv = std::make_unique<ScopedEnv>("VESPERGLEN_REGISTRY", dir.File("user.reg").c_str());
     machineEnv =
         std::make_unique<ScopedEnv>("VESPERGLEN_MACHINE_REGISTRY", dir.File("machine.reg").c_str());
@@ -38,8 +37,6 @@ class SettingsTest : public ::testing::Test {
     extendedSettings = ExtendedSettings{};
     BuildSettingsKeyPath();
   }
-  void TearDown() override { ASSERT_EQ(chdir(oldDir), 0); }
-
   void WriteMachineFile(const std::string& values) {
     WriteTextFile(dir.File("machine.reg"), std::string("REGEDIT4\n\n") + kKey + "\"dir\"=\"" +
                                                dir.Path() + "\"\n" + values);
@@ -61,7 +58,7 @@ class SettingsTest : public ::testing::Test {
   }
 
   TempDir dir;
-  char oldDir[4096];
+  CurrentDirGuard keepCurrentDir;
   std::unique_ptr<ScopedEnv> userEnv, machineEnv;
 };
 

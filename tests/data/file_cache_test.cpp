@@ -14,18 +14,15 @@ namespace {
 class FileCacheTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-    ASSERT_EQ(chdir(dir.Path().c_str()), 0);
     startCount = fileCache.count;
   }
   void TearDown() override {
     while (fileCache.count > startCount) ReleaseFile(fileCache.entries[fileCache.count - 1]->data);
-    ASSERT_EQ(chdir(oldDir), 0);
   }
   std::string NameAt(int slot) { return fileCache.entries[startCount + slot]->name; }
 
   TempDir dir;
-  char oldDir[4096];
+  CurrentDirGuard inDir{dir.Path()};
   int startCount = 0;
 };
 

@@ -49,19 +49,16 @@ void FillTexels(const TextureRecord* record, uint32_t value) {
 class TextureManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldDir = std::filesystem::current_path();
-    std::filesystem::current_path(dataDir.Path());
     ASSERT_NE(gpu.device, nullptr);
     device = gpu.device;
   }
   void TearDown() override {
     while (manager.count > 0) manager.ReleaseTexture(manager.records[0]);
     device = nullptr;
-    std::filesystem::current_path(oldDir);
   }
 
   TempDir dataDir;
-  std::filesystem::path oldDir;
+  CurrentDirGuard inDataDir{dataDir.Path()};
   HeadlessDevice gpu;
   TextureManager manager;
 };

@@ -29,6 +29,23 @@ class TempDir {
   std::string path_;
 };
 
+// Puts the current folder back on destruction, whatever the test or the code under test made it;
+// given a folder, makes that one current meanwhile.
+class CurrentDirGuard {
+ public:
+  CurrentDirGuard() : old_(std::filesystem::current_path()) {}
+  explicit CurrentDirGuard(const std::string& enter) : CurrentDirGuard() { std::filesystem::current_path(enter); }
+  ~CurrentDirGuard() {
+    std::error_code ignored;
+    std::filesystem::current_path(old_, ignored);
+  }
+  CurrentDirGuard(const CurrentDirGuard&) = delete;
+  CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
+
+ private:
+  std::filesystem::path old_;
+};
+
 inline void WriteTextFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary);
   out << content;

@@ -18,8 +18,6 @@ namespace {
 class BitmapFontTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldDir = std::filesystem::current_path();
-    std::filesystem::current_path(dataDir.Path());
     ASSERT_NE(gpu.device, nullptr);
     device = gpu.device;
     textState = TextState();
@@ -30,7 +28,6 @@ class BitmapFontTest : public ::testing::Test {
     textState = TextState();
     DrawTint = ColorF(1.0f, 1.0f, 1.0f, 1.0f);
     device = nullptr;
-    std::filesystem::current_path(oldDir);
   }
 
   // Loads a font, then lets the recording device take over the drawing.
@@ -49,7 +46,7 @@ class BitmapFontTest : public ::testing::Test {
   }
 
   TempDir dataDir;
-  std::filesystem::path oldDir;
+  CurrentDirGuard inDataDir{dataDir.Path()};
   HeadlessDevice gpu;
   RecordingDevice recorder;
 };
