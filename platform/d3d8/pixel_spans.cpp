@@ -5,6 +5,14 @@
 #define VG_SPANS_SSE2 1
 #endif
 
+// The samplers are small but called per pixel from many kernels; left to itself the compiler
+// keeps them out of line.
+#if defined(__GNUC__)
+#define VG_ALWAYS_INLINE __attribute__((always_inline)) inline
+#else
+#define VG_ALWAYS_INLINE inline
+#endif
+
 uint32_t FixedColor::At(int i) const {
   // Rounding in the float setup may overshoot an end by a hair; never let it leak into a
   // neighbouring channel.
@@ -87,7 +95,7 @@ struct RowPair {
 
 // One bilinear sample, widened, in the low four lanes. Neighbouring texels of a row are read
 // as one pair unless the row wraps between them.
-inline __m128i BilinearLanes(const WrapTexture& t, const RowPair& rows, uint32_t u) {
+VG_ALWAYS_INLINE __m128i BilinearLanes(const WrapTexture& t, const RowPair& rows, uint32_t u) {
   uint32_t x0 = (u >> 16) & t.maskU;
   __m128i top, bottom;
   if (x0 < t.maskU) {
@@ -110,7 +118,7 @@ inline __m128i BilinearLanes(const WrapTexture& t, const RowPair& rows, uint32_t
 // Two neighbouring samples of a span, widened into one register. Rows that stay the same along
 // the span (dv = 0, the common unrotated picture) are looked up once by the caller.
 template <bool Linear, bool SameRow>
-inline __m128i SamplePair(const WrapTexture& t, const RowPair& spanRows, uint32_t u, uint32_t v, uint32_t du,
+VG_ALWAYS_INLINE __m128i SamplePair(const WrapTexture& t, const RowPair& spanRows, uint32_t u, uint32_t v, uint32_t du,
                           uint32_t dv) {
   if (!Linear) {
     if (SameRow) {
@@ -194,17 +202,21 @@ void ShadeSpan(const SpanTexture& s, const FixedColor& color, int count, uint32_
   const RowPair spanRows(t, f.v);
   const RowPair spanRows1(t1, f1.v);
   ColorRamp ramp(color);
+  const __m128i alphaLanes = _mm_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1);
   uint32_t u = f.u, v = f.v, u1 = f1.u, v1 = f1.v;
   int i = 0;
-  for (; i + 2 <= count; i += 2, u += 2 * f.du, v += 2 * f.dv) {
+  for (; i + 2 <= count; i += 2, u += 2 * f.du, v += 2 * f.dv, u1 += 2 * f1.du, v1 += 2 * f1.dv) {
     __m128i texels = SamplePair<Linear, SameRow>(t, spanRows, u, v, f.du, f.dv);
     if (Mip) {
       __m128i second = SamplePair<Linear, SameRow>(t1, spanRows1, u1, v1, f1.du, f1.dv);
       texels = LerpLanes(texels, second, weight0, weight1);
-      u1 += 2 * f1.du;
-      v1 += 2 * f1.dv;
     }
     texels = _mm_or_si128(texels, alphaOr);
+    // Clear texels blended by their alpha leave the target as it is, whatever the diffuse.
+    if (Blend == SpanBlend::kOver && _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(texels, alphaLanes),
+                                                                       _mm_setzero_si128())) == 0xFFFF) {
+      continue;
+    }
     if (Diffuse == SpanDiffuse::kFlat) texels = Mul255Lanes(texels, flatLanes);
     if (Diffuse == SpanDiffuse::kGouraud) texels = Mul255Lanes(texels, ramp.NextPair());
     WritePair<Blend>(texels, out + i);
