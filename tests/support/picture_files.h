@@ -78,7 +78,13 @@ struct HeadlessDevice {
     }
   }
   ~HeadlessDevice() {
-    if (device) device->Release();
+    if (device) {
+      // What is still bound holds the device; unbound, the device goes with its last resource.
+      device->SetTexture(0, nullptr);
+      device->SetStreamSource(0, nullptr, 0);
+      device->SetIndices(nullptr, 0);
+      device->Release();
+    }
     if (direct3D) direct3D->Release();
   }
   HeadlessDevice(const HeadlessDevice&) = delete;
