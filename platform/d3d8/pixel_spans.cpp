@@ -93,9 +93,9 @@ struct RowPair {
   }
 };
 
-// One bilinear sample, widened, in the low four lanes. Neighbouring texels of a row are read
-// as one pair unless the row wraps between them.
-VG_ALWAYS_INLINE __m128i BilinearLanes(const WrapTexture& t, const RowPair& rows, uint32_t u) {
+// The two columns one bilinear sample reads, widened and lerped down: [left, right]. Neighbouring
+// texels of a row are read as one pair unless the row wraps between them.
+VG_ALWAYS_INLINE __m128i ColumnLanes(const WrapTexture& t, const RowPair& rows, uint32_t u) {
   uint32_t x0 = (u >> 16) & t.maskU;
   __m128i top, bottom;
   if (x0 < t.maskU) {
@@ -106,28 +106,33 @@ VG_ALWAYS_INLINE __m128i BilinearLanes(const WrapTexture& t, const RowPair& rows
     bottom = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(rows.row1[x0])), _mm_cvtsi32_si128(int(rows.row1[0])));
   }
   const __m128i zero = _mm_setzero_si128();
-  // [left column, right column] after the lerp down the columns.
-  __m128i columns = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), rows.gv),
-                                                 _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), rows.fv)),
-                                   8);
-  uint32_t fu = (u >> 8) & 0xFF;
-  __m128i weighted = _mm_mullo_epi16(columns, SplitWeights(256 - fu, fu));
-  return _mm_srli_epi16(_mm_add_epi16(weighted, _mm_unpackhi_epi64(weighted, weighted)), 8);
+  return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), rows.gv),
+                                      _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), rows.fv)),
+                        8);
+}
+
+// Two bilinear samples at u and w from their columns: both lerps across in one pass.
+VG_ALWAYS_INLINE __m128i AcrossPair(__m128i columnsU, __m128i columnsW, uint32_t u, uint32_t w) {
+  __m128i left = _mm_unpacklo_epi64(columnsU, columnsW);
+  __m128i right = _mm_unpackhi_epi64(columnsU, columnsW);
+  __m128i f = SplitWeights((u >> 8) & 0xFF, (w >> 8) & 0xFF);
+  __m128i g = _mm_sub_epi16(_mm_set1_epi16(256), f);
+  return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(left, g), _mm_mullo_epi16(right, f)), 8);
 }
 
 // Two neighbouring samples of a span, widened into one register. Rows that stay the same along
 // the span (dv = 0, the common unrotated picture) are looked up once by the caller.
 template <bool Linear, bool SameRow>
-VG_ALWAYS_INLINE __m128i SamplePair(const WrapTexture& t, const RowPair& spanRows, uint32_t u, uint32_t v, uint32_t du,
-                          uint32_t dv) {
+VG_ALWAYS_INLINE __m128i SamplePair(const WrapTexture& t, const RowPair& spanRows, uint32_t u, uint32_t v,
+                                    uint32_t du, uint32_t dv) {
   if (!Linear) {
     if (SameRow) {
       return Widen(spanRows.row0[(u >> 16) & t.maskU], spanRows.row0[((u + du) >> 16) & t.maskU]);
     }
     return Widen(SamplePoint(t, u, v), SamplePoint(t, u + du, v + dv));
   }
-  if (SameRow) return _mm_unpacklo_epi64(BilinearLanes(t, spanRows, u), BilinearLanes(t, spanRows, u + du));
-  return _mm_unpacklo_epi64(BilinearLanes(t, RowPair(t, v), u), BilinearLanes(t, RowPair(t, v + dv), u + du));
+  if (SameRow) return AcrossPair(ColumnLanes(t, spanRows, u), ColumnLanes(t, spanRows, u + du), u, u + du);
+  return AcrossPair(ColumnLanes(t, RowPair(t, v), u), ColumnLanes(t, RowPair(t, v + dv), u + du), u, u + du);
 }
 
 // Diffuse colours of pixels i and i + 1, widened, from the 16.16 channel ramps.
