@@ -140,10 +140,7 @@ class ScenePictureTest : public ::testing::Test {
     while (textureManager.count > 0) textureManager.ReleaseTexture(textureManager.records[0]);
     currentBackground = nullptr;
     pendingBackground = nullptr;
-    if (device != nullptr) device->Release();
-    direct3D->Release();
-    device = nullptr;
-    direct3D = nullptr;
+    ReleaseDevice();
     std::filesystem::current_path(oldDir);
     settings = savedSettings;
     extendedSettings = savedExtended;
