@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "data/binary_reader.h"
 #include "data/file_cache.h"
 #include "draw/mesh_buffers.h"
 #include "math/normals.h"
@@ -15,23 +16,8 @@ namespace {
 
 constexpr int64_t kHeaderSize = 37;
 
-int32_t ReadInt(const unsigned char* p) {
-  uint32_t value = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                   uint32_t(p[3]) << 24;
-  int32_t result;
-  std::memcpy(&result, &value, sizeof result);
-  return result;
-}
-
-float ReadFloat(const unsigned char* p) {
-  int32_t bits = ReadInt(p);
-  float result;
-  std::memcpy(&result, &bits, sizeof result);
-  return result;
-}
-
 Vector3 ReadVector(const unsigned char* p) {
-  return Vector3(ReadFloat(p), ReadFloat(p + 4), ReadFloat(p + 8));
+  return Vector3(ReadLittleFloat(p), ReadLittleFloat(p + 4), ReadLittleFloat(p + 8));
 }
 
 struct Quaternion {
@@ -107,8 +93,8 @@ struct MeshSource {
 
 bool ReadSource(MeshSource* source, const unsigned char* data, int size) {
   if (size < kHeaderSize) return false;
-  int64_t vertexCount = ReadInt(data + 29);
-  int64_t faceCount = ReadInt(data + 33);
+  int64_t vertexCount = ReadLittleInt32(data + 29);
+  int64_t faceCount = ReadLittleInt32(data + 33);
   if (vertexCount < 0 || faceCount < 0) return false;
   if (kHeaderSize + 12 * vertexCount + 36 * faceCount > size) return false;
   int cornerCount = int(3 * faceCount);
@@ -121,13 +107,13 @@ bool ReadSource(MeshSource* source, const unsigned char* data, int size) {
   const unsigned char* p = data + kHeaderSize;
   for (int i = 0; i < vertexCount; i++, p += 12) source->positions[i] = ReadVector(p);
   for (int k = 0; k < cornerCount; k++, p += 4) {
-    int corner = ReadInt(p);
+    int corner = ReadLittleInt32(p);
     if (corner < 0 || corner >= vertexCount) return false;
     source->corners[k] = corner;
   }
   for (int k = 0; k < cornerCount; k++, p += 8) {
-    source->u[k] = ReadFloat(p);
-    source->v[k] = 1.0f - ReadFloat(p + 4);
+    source->u[k] = ReadLittleFloat(p);
+    source->v[k] = 1.0f - ReadLittleFloat(p + 4);
   }
   return true;
 }

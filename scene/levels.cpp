@@ -6,6 +6,7 @@
 
 #include "app/random.h"
 #include "app/settings.h"
+#include "data/binary_reader.h"
 #include "data/file_cache.h"
 #include "data/object_list.h"
 #include "draw/texture_manager.h"
@@ -16,22 +17,6 @@ int shownScene = 0;
 int nextScene = 0;
 
 namespace {
-
-float ReadFloat(const unsigned char* p) {
-  uint32_t bits = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                  uint32_t(p[3]) << 24;
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
-int32_t ReadInt(const unsigned char* p) {
-  uint32_t bits = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                  uint32_t(p[3]) << 24;
-  int32_t value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 
 ObjectListEntry* FindLastEntry(const ObjectList& list, const unsigned char* nameField) {
   char name[33] = {};
@@ -47,7 +32,7 @@ ObjectListEntry* FindLastEntry(const ObjectList& list, const unsigned char* name
 
 int RecordCount(const unsigned char* data, int size) {
   if (size < kLevelHeaderSize) return 0;
-  int count = ReadInt(data + 64);
+  int count = ReadLittleInt32(data + 64);
   int complete = (size - kLevelHeaderSize) / kLevelRecordSize;
   if (count > complete) count = complete;
   if (count > kMaxPlacements) count = kMaxPlacements;
@@ -78,12 +63,12 @@ void ReadPlacements(PlacementTable* table, const ObjectList& list, const unsigne
     const unsigned char* record = data + kLevelHeaderSize + i * kLevelRecordSize;
     Placement& slot = table->placements[i];
     slot.entry = FindLastEntry(list, record);
-    slot.rect.Set(ReadFloat(record + 32), ReadFloat(record + 36), ReadFloat(record + 40),
-                  ReadFloat(record + 44));
-    slot.angle = ReadFloat(record + 48);
-    slot.params.Set(ReadFloat(record + 52), ReadFloat(record + 56));
+    slot.rect.Set(ReadLittleFloat(record + 32), ReadLittleFloat(record + 36), ReadLittleFloat(record + 40),
+                  ReadLittleFloat(record + 44));
+    slot.angle = ReadLittleFloat(record + 48);
+    slot.params.Set(ReadLittleFloat(record + 52), ReadLittleFloat(record + 56));
     slot.mirror = record[60];
-    slot.behind = ReadInt(record + 61);
+    slot.behind = ReadLittleInt32(record + 61);
     if (!keepTimers) slot.timer = RandomUnit(500.0f);
     slot.animated = 0;
   }
