@@ -32,7 +32,7 @@ void AddPicture(Content& content, const std::string& entry, const std::string& f
 }
 
 void Place(Scene& scene, const std::string& entry, float left, float top, float right, float bottom) {
-  PlacementSpec p;
+  PlacementRecord p;
   p.entry = entry;
   // Bottom-left corner first: the engine scales and scrolls layers by the signed differences,
   // so this order makes flow run down and drift run the same way in every scene.

@@ -18,7 +18,7 @@ struct Picture {
 };
 
 // Frame units: x from -400 (left) to 400, y from -300 (bottom) to 300 (top).
-struct PlacementSpec {
+struct PlacementRecord {
   std::string entry;
   float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   float angle = 0;
@@ -32,7 +32,7 @@ enum AmbientKind { kAmbientNone = 0, kAmbientBirds = 1, kAmbientBrook = 2, kAmbi
 struct Scene {
   std::string title;
   Image background;  // 800 x 600, alpha 0 where the layers beneath show
-  std::vector<PlacementSpec> placements;
+  std::vector<PlacementRecord> placements;
   AmbientKind ambient = kAmbientNone;
 };
 

@@ -19,7 +19,7 @@ bool WriteLevel(const std::string& path, const Scene& scene) {
   ByteWriter w;
   w.FixedText(scene.title, 64);
   w.I32(int32_t(scene.placements.size()));
-  for (const PlacementSpec& p : scene.placements) {
+  for (const PlacementRecord& p : scene.placements) {
     w.FixedText(p.entry, 32);
     w.F32(p.x0).F32(p.y0).F32(p.x1).F32(p.y1);
     w.F32(p.angle);

@@ -55,7 +55,7 @@ void DrawQuad(Image& target, const Image& texture, const Quad& q, Blend blend) {
   }
 }
 
-Quad PlacementQuad(const PlacementSpec& p) {
+Quad PlacementQuad(const PlacementRecord& p) {
   Quad q{};
   q.cx = (p.x0 + p.x1) / 2;
   q.cy = (p.y0 + p.y1) / 2;
@@ -71,7 +71,7 @@ Quad PlacementQuad(const PlacementSpec& p) {
   return q;
 }
 
-void ScrollLayer(Quad& q, const PlacementSpec& p, const Image& texture, Kind kind, float time) {
+void ScrollLayer(Quad& q, const PlacementRecord& p, const Image& texture, Kind kind, float time) {
   float ou = 0, ov = 0, su = 1, sv = 1;
   if (kind == Kind::Sky) {
     su = ((p.x1 - p.x0) / (p.y1 - p.y0)) * (float(texture.height) / float(texture.width));
@@ -90,7 +90,7 @@ void ScrollLayer(Quad& q, const PlacementSpec& p, const Image& texture, Kind kin
   q.v1 = ov + sv;
 }
 
-void AddSprayPuffs(Image& target, const Image& texture, const PlacementSpec& p, float time) {
+void AddSprayPuffs(Image& target, const Image& texture, const PlacementRecord& p, float time) {
   float width = std::fabs(p.x1 - p.x0), height = std::fabs(p.y1 - p.y0);
   float interval = 300000.0f / (width * height);
   Rng rng(uint64_t(time) + 7);
@@ -116,8 +116,8 @@ Image CompositeScene(const Content& content, const Scene& scene, float time) {
     const Image* texture;
   };
   std::vector<Leaf> leaves;
-  std::vector<const PlacementSpec*> plain, spray;
-  for (const PlacementSpec& p : scene.placements) {
+  std::vector<const PlacementRecord*> plain, spray;
+  for (const PlacementRecord& p : scene.placements) {
     const Picture* picture = FindPicture(content, p.entry);
     if (!picture) continue;
     Kind kind = KindOf(p.entry);
@@ -148,9 +148,9 @@ Image CompositeScene(const Content& content, const Scene& scene, float time) {
       float* p = frame.At(x, y);
       for (int k = 0; k < 3; ++k) p[k] = p[k] * (1 - b[3]) + b[k] * b[3];
     }
-  for (const PlacementSpec* p : plain)
+  for (const PlacementRecord* p : plain)
     DrawQuad(frame, FindPicture(content, p->entry)->image, PlacementQuad(*p), Blend::Alpha);
-  for (const PlacementSpec* p : spray) AddSprayPuffs(frame, FindPicture(content, p->entry)->image, *p, time);
+  for (const PlacementRecord* p : spray) AddSprayPuffs(frame, FindPicture(content, p->entry)->image, *p, time);
   for (const Leaf& leaf : leaves) DrawQuad(frame, *leaf.texture, leaf.quad, Blend::Alpha);
   return frame;
 }

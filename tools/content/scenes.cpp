@@ -46,7 +46,7 @@ struct SceneBuilder {
     scene.placements.back().param1 = speed;
   }
 
-  PlacementSpec& Prop(const std::string& entry, float left, float top, float right, float bottom) {
+  PlacementRecord& Prop(const std::string& entry, float left, float top, float right, float bottom) {
     Place(scene, entry, left, top, right, bottom);
     return scene.placements.back();
   }
@@ -55,7 +55,7 @@ struct SceneBuilder {
   // branch is placed with that edge on the border of the screen.
   void Branch(const std::string& entry, float top, float width, float height, bool fromRight, float darken) {
     float left = fromRight ? kWidth - width + 20 : -20;
-    PlacementSpec& p = Prop(entry, left, top, left + width, top + height);
+    PlacementRecord& p = Prop(entry, left, top, left + width, top + height);
     p.mirror = fromRight;
     p.param0 = darken;
   }
@@ -282,7 +282,7 @@ void MountainValley(Content& content, int index) {
                  haze, Clamp01(0.25f - size * 0.3f), rng.Next());
   }
   s.Prop("flock", 150, 120, 260, 175).mirror = true;
-  PlacementSpec& pine = s.Prop("pine", 600, 230, 760, 610);
+  PlacementRecord& pine = s.Prop("pine", 600, 230, 760, 610);
   pine.angle = -6;  // leaning out over the valley
   s.Prop("pine", 20, 300, 130, 610);
   s.Finish();
