@@ -42,12 +42,30 @@ for smooth in (0, 1):
 PY
 fi
 
-for target in level mesh object_list descriptor; do
-  echo "fuzz_$target: $seconds s"
+# Two targets at a time: the machine has two cores.
+run_target() {
+  target=$1
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   "$build/fuzz_$target" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$corpus" "$seeds/$target" 2>"$build/fuzz_$target.log" ||
-    { tail -40 "$build/fuzz_$target.log"; exit 1; }
-  grep -E "stat::number_of_executed_units|Done" "$build/fuzz_$target.log" | tail -2
+    -print_final_stats=1 "$corpus" "$seeds/$target" 2>"$build/fuzz_$target.log"
+}
+status=0
+for pair in "level mesh" "object_list descriptor"; do
+  pids=""
+  for target in $pair; do
+    echo "fuzz_$target: $seconds s"
+    run_target "$target" &
+    pids="$pids $!:$target"
+  done
+  for entry in $pids; do
+    target=${entry#*:}
+    if wait "${entry%%:*}"; then
+      grep -E "stat::number_of_executed_units|Done" "$build/fuzz_$target.log" | tail -2
+    else
+      tail -40 "$build/fuzz_$target.log"
+      status=1
+    fi
+  done
 done
+exit $status
