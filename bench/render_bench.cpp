@@ -160,6 +160,13 @@ void Run(const Workload& w, int frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::printf("usage: %s [frames per workload, default 200] [part of a workload's name]\n"
+                "Draws fixed workloads with the software device, headless, and prints milliseconds\n"
+                "per frame (median, 95th percentile, fastest, CPU) and megapixels per second.\n",
+                argv[0]);
+    return 0;
+  }
   int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
   windowWidth = 800;
   windowHeight = 600;
