@@ -15,12 +15,15 @@ else
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-dummy}
+  # No display usually means no sound device either: mix the sound into a file to listen to.
+  export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+  export VESPERGLEN_AUDIO_OUT=${VESPERGLEN_AUDIO_OUT:-out/audio.wav}
   export VESPERGLEN_FRAME_MS=${VESPERGLEN_FRAME_MS:-20}
   export VESPERGLEN_FRAMES=${VESPERGLEN_FRAMES:-500}
   export VESPERGLEN_CAPTURE=${VESPERGLEN_CAPTURE:-out/frames}
   export VESPERGLEN_CAPTURE_EVERY=${VESPERGLEN_CAPTURE_EVERY:-25}
   mkdir -p "$VESPERGLEN_CAPTURE"
-  echo "run.sh: no display; recording $VESPERGLEN_FRAMES frames into $VESPERGLEN_CAPTURE" >&2
+  echo "run.sh: no display; recording $VESPERGLEN_FRAMES frames into $VESPERGLEN_CAPTURE and the sound into $VESPERGLEN_AUDIO_OUT" >&2
 fi
 [ $# -gt 0 ] || set -- /s
 exec "$build/vesperglen" "$@"

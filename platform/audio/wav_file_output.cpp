@@ -11,6 +11,7 @@
 #include "platform/audio/audio_output.h"
 #include "platform/audio/mixer.h"
 #include "platform/audio/wav_format.h"
+#include "record.h"
 
 namespace {
 
@@ -59,7 +60,12 @@ bool Open(int rate) {
   const char* path = wav.configuredPath.empty() ? std::getenv("VESPERGLEN_AUDIO_OUT")
                                                 : wav.configuredPath.c_str();
   if (wav.clock == nullptr) wav.clock = SystemClock;
-  if (path == nullptr || (wav.file = std::fopen(path, "wb")) == nullptr) return false;
+  if (path == nullptr) return false;
+  std::string fullPath = PathFromRunStart(path);
+  if ((wav.file = std::fopen(fullPath.c_str(), "wb")) == nullptr) {
+    std::fprintf(stderr, "could not write %s\n", fullPath.c_str());
+    return false;
+  }
   wav.rate = rate;
   wav.running = false;
   wav.framesBefore = wav.framesWritten = 0;

@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <string>
 
 struct IDirect3DDevice8;
 
@@ -21,3 +22,7 @@ void RecordBeforePresent(IDirect3DDevice8* device);
 // After every IDirect3DDevice8::Present: advances the virtual clock, and posts WM_QUIT after the
 // VESPERGLEN_FRAMES-th present.
 void RecordAfterPresent(IDirect3DDevice8* device);
+
+// A path given in the environment, relative to the folder the run started in (the program moves
+// into its data folder before it records anything); an absolute path is kept as it is.
+std::string PathFromRunStart(const char* path);

@@ -37,7 +37,7 @@ void CaptureIfAsked(IDirect3DDevice8* device, long number) {
   if (dir == nullptr || dir[0] == '\0') return;
   long every = NumberSetting("VESPERGLEN_CAPTURE_EVERY", 1);
   if (every <= 0 || number % every != 0) return;
-  std::filesystem::path folder = startFolder / dir;  // an absolute dir replaces the start folder
+  std::filesystem::path folder = PathFromRunStart(dir);
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   char name[32];
@@ -49,6 +49,10 @@ void CaptureIfAsked(IDirect3DDevice8* device, long number) {
 }
 
 }  // namespace
+
+std::string PathFromRunStart(const char* path) {
+  return (startFolder / path).string();  // an absolute path replaces the start folder
+}
 
 void RecordRestart() { presentNumber = 0; }
 
