@@ -15,9 +15,13 @@ std::vector<uint8_t> ToBytes(const Image& image, int channels) {
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
       const float* p = image.At(x, y);
-      // Ordered 4x4 dither of half a step.
-      static const float kBayer[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
-      float dither = (kBayer[(y & 3) * 4 + (x & 3)] + 0.5f) / 16.0f;
+      // Hashed per-pixel dither: breaks up banding in dark gradients without the regular grid an
+      // ordered pattern leaves once the picture is tinted and brightened.
+      uint32_t h = uint32_t(x) * 0x9E3779B1u ^ uint32_t(y) * 0x85EBCA77u;
+      h ^= h >> 15;
+      h *= 0x2C1B3C6Du;
+      h ^= h >> 12;
+      float dither = float(h & 0xFFFF) / 65536.0f;
       for (int k = 0; k < channels; ++k) {
         float v = k < 3 ? p[k] * 255.0f + dither : p[3] * 255.0f + 0.5f;
         bytes[o++] = uint8_t(v < 0 ? 0 : (v > 255 ? 255 : int(v)));
