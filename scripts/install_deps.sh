@@ -8,7 +8,8 @@ packages="build-essential cmake pkg-config libsdl2-dev libstb-dev libvorbis-dev 
 case "$mode" in
   run) packages="$packages imagemagick" ;;
   test) ;;
-  ci) packages="$packages clang libclang-rt-14-dev mingw-w64 xvfb xdotool imagemagick sox wine wine64" ;;
+  ci) packages="$packages clang libclang-rt-14-dev mingw-w64 xvfb xdotool imagemagick sox wine wine64
+    python3 file" ;;
 esac
 missing=""
 for p in $packages; do
