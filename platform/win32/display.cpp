@@ -120,6 +120,24 @@ SDL_Window* CreatePlainWindow(Win32Window* window) {
                           height > 0 ? height : 1, flags);
 }
 
+// Not every display makes the present wait for the retrace (software renderers, servers without
+// vsync, X11 host windows drawn with Xlib), and an unpaced saver would spin a core. So presents that
+// ask for the retrace are also held to the display's refresh rate here; where vsync works, the
+// present has already waited and this sleeps little or not at all.
+void PaceToRefreshRate() {
+  static uint64_t nextTick = 0;
+  SDL_DisplayMode mode = {};
+  int rate = SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
+  const uint64_t frequency = SDL_GetPerformanceFrequency();
+  const uint64_t period = frequency / uint64_t(rate);
+  uint64_t now = SDL_GetPerformanceCounter();
+  if (nextTick > now && nextTick - now <= period) {
+    SDL_Delay(Uint32((nextTick - now) * 1000 / frequency));
+    now = SDL_GetPerformanceCounter();
+  }
+  nextTick = (nextTick > now && nextTick - now <= period ? nextTick : now) + period;
+}
+
 }  // namespace
 
 bool Win32HasDisplay() {
@@ -217,6 +235,7 @@ void Win32ShowFrame(HWND window, const uint32_t* pixels, int width, int height, 
   if (top->x11Window != 0) {
     top->showsFrames = true;
     Win32X11Present(top->x11Window, pixels, width, height, pitchBytes);
+    if (waitForRetrace) PaceToRefreshRate();
     return;
   }
   if (top->sdlWindow == nullptr) return;
@@ -224,6 +243,7 @@ void Win32ShowFrame(HWND window, const uint32_t* pixels, int width, int height, 
   if (!EnsureRenderer(top)) return;
   SetVsync(top, waitForRetrace);
   ShowPixels(top, pixels, width, height, pitchBytes);
+  if (waitForRetrace && Win32HasDisplay()) PaceToRefreshRate();
 }
 
 int GetSystemMetrics(int index) {
