@@ -1,14 +1,4 @@
 # Cross build for 32-bit Windows with mingw-w64: the release build, installed as Vesperglen.scr.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(VG_MINGW_TRIPLE i686-w64-mingw32)
-
-set(CMAKE_C_COMPILER ${VG_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${VG_MINGW_TRIPLE}-g++)
-set(CMAKE_RC_COMPILER ${VG_MINGW_TRIPLE}-windres)
-set(CMAKE_DLLTOOL ${VG_MINGW_TRIPLE}-dlltool)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VG_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw_common.cmake)
