@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "data/mesh.h"
+#include "draw/quads.h"
 #include "render/device.h"
 
 namespace {
@@ -28,16 +29,9 @@ void FillIndexBuffer(IDirect3DIndexBuffer8* buffer, const Mesh& mesh) {
 
 }  // namespace
 
-short VertexStrideFor(DWORD format) {
-  short stride = 12;
-  if (format & D3DFVF_NORMAL) stride += 12;
-  if (format & D3DFVF_TEX1) stride += 8;
-  return stride;
-}
-
 void CreateMeshBuffers(Mesh* mesh, DWORD format) {
   mesh->vertexFormat = format;
-  mesh->vertexStride = VertexStrideFor(format);
+  mesh->vertexStride = short(VertexStride(format));
   if (device == nullptr) return;
   // Flat meshes hold 3 * faceCount vertices, smooth ones vertexCount: both are vertexCount.
   UINT vertexBytes = UINT(mesh->vertexStride) * UINT(mesh->vertexCount);

@@ -4,8 +4,6 @@
 
 struct Mesh;
 
-// Stride from the format's position, normal and texture bits.
-short VertexStrideFor(DWORD format);
 // Creates and fills the write-only vertex buffer, and for smooth meshes the 16-bit index
 // buffer, on the current device. Creation failures leave the buffer pointers null.
 void CreateMeshBuffers(Mesh* mesh, DWORD format);
