@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/binary_reader.h"
 #include "data/file_cache.h"
 #include "draw/texture_manager.h"
 
@@ -23,6 +24,7 @@ void ReadMetrics(BitmapFont* font, const char* fileName) {
   if (size < int(sizeof(FontMetrics))) StopOnUnloadableFile(fileName);
   FontMetrics metrics;
   std::memcpy(&metrics, data, sizeof metrics);
+  metrics.gridSize = ReadLittleInt32(data);  // the file is little-endian whatever the host
   ReleaseFile(data);
   if (metrics.gridSize <= 0) StopOnUnloadableFile(fileName);
   font->gridSize = metrics.gridSize;
