@@ -605,11 +605,12 @@ void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
   int64_t sortedArea = (int64_t(x1) - x0) * (int64_t(y2) - y0) - (int64_t(x2) - x0) * (int64_t(y1) - y0);
   bool longEdgeLeft = sortedArea > 0;
 
-  int top = std::max(CeilDiv(y0, kSubPixel), s.viewportY);
-  int bottom = std::min(CeilDiv(y2, kSubPixel), s.viewportY + s.viewportHeight);
+  // The viewport may reach past the target (a picture cropped to fill the screen).
+  int top = std::max({CeilDiv(y0, kSubPixel), s.viewportY, 0});
+  int bottom = std::min({CeilDiv(y2, kSubPixel), s.viewportY + s.viewportHeight, s.target.height});
   if (top >= bottom) return;
-  int clipLeft = s.viewportX;
-  int clipRight = s.viewportX + s.viewportWidth;
+  int clipLeft = std::max(s.viewportX, 0);
+  int clipRight = std::min(s.viewportX + s.viewportWidth, s.target.width);
   EdgeWalker longEdge, shortEdge;
   longEdge.Start(x0, y0, x2, y2, top * kSubPixel);
   bool upper = top * kSubPixel < y1;

@@ -364,7 +364,10 @@ struct SoftDevice final : IDirect3DDevice8 {
 
   // ---- internals
   void CreateBuffers();
+  void FollowWindowSize();
   void SetDefaultStates();
+  LONG PhysicalX(LONG x) const;
+  LONG PhysicalY(LONG y) const;
   void ReleaseBindings();
   RasterVertex FetchVertex(const uint8_t* vertex, const VertexLayout& layout, const D3DMATRIX& transform,
                            const D3DMATRIX* textureTransform) const;
@@ -378,6 +381,9 @@ struct SoftDevice final : IDirect3DDevice8 {
   D3DDEVICE_CREATION_PARAMETERS creation;
   D3DPRESENT_PARAMETERS parameters;
   std::unique_ptr<SoftSurface> backBuffer;
+  // The back buffer may be larger than the application asked for (the size of the window's
+  // picture); the asked-for size maps onto `picture` in it, as a viewport would.
+  BackBufferPlacement placement;
   std::vector<uint32_t> depth;
   int depthBits = 0;
   DWORD renderStates[kRenderStateCount];
@@ -419,8 +425,10 @@ SoftDevice::~SoftDevice() {
 }
 
 void SoftDevice::CreateBuffers() {
-  UINT width = parameters.BackBufferWidth;
-  UINT height = parameters.BackBufferHeight;
+  HWND window = parameters.hDeviceWindow ? parameters.hDeviceWindow : creation.hFocusWindow;
+  placement = ChooseBackBuffer(window, int(parameters.BackBufferWidth), int(parameters.BackBufferHeight));
+  UINT width = UINT(placement.width);
+  UINT height = UINT(placement.height);
   if (backBuffer) {
     backBuffer->format = parameters.BackBufferFormat;
     backBuffer->width = width;
@@ -533,6 +541,22 @@ HRESULT SoftDevice::Reset(D3DPRESENT_PARAMETERS* presentParameters) {
   return D3D_OK;
 }
 
+// After a present the discarded back buffer may change size, so it follows a resized window.
+void SoftDevice::FollowWindowSize() {
+  HWND window = parameters.hDeviceWindow ? parameters.hDeviceWindow : creation.hFocusWindow;
+  BackBufferPlacement wanted =
+      ChooseBackBuffer(window, int(parameters.BackBufferWidth), int(parameters.BackBufferHeight));
+  if (std::memcmp(&wanted, &placement, sizeof wanted) != 0) CreateBuffers();
+}
+
+LONG SoftDevice::PhysicalX(LONG x) const {
+  return LONG(placement.pictureX + int64_t(x) * placement.pictureWidth / int64_t(parameters.BackBufferWidth));
+}
+
+LONG SoftDevice::PhysicalY(LONG y) const {
+  return LONG(placement.pictureY + int64_t(y) * placement.pictureHeight / int64_t(parameters.BackBufferHeight));
+}
+
 HRESULT SoftDevice::GetDisplayMode(D3DDISPLAYMODE* mode) {
   if (!mode) return D3DERR_INVALIDCALL;
   *mode = D3DDISPLAYMODE{parameters.BackBufferWidth, parameters.BackBufferHeight,
@@ -551,6 +575,7 @@ HRESULT SoftDevice::Present(const RECT*, const RECT*, HWND destWindowOverride, c
     Win32ShowFrame(window, backBuffer->pixels.data(), int(backBuffer->width), int(backBuffer->height),
                    int(backBuffer->width) * 4, waitForRetrace);
   }
+  FollowWindowSize();
   ++presentCount;
   return D3D_OK;
 }
@@ -607,10 +632,10 @@ HRESULT SoftDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3
   const uint32_t depthValue = uint32_t(double(std::clamp(z, 0.0f, 1.0f)) * double(depthMax) + 0.5);
   const LONG width = LONG(backBuffer->width);
   auto clearArea = [&](LONG x1, LONG y1, LONG x2, LONG y2) {
-    x1 = std::max<LONG>(x1, LONG(viewport.X));
-    y1 = std::max<LONG>(y1, LONG(viewport.Y));
-    x2 = std::min<LONG>(x2, LONG(viewport.X + viewport.Width));
-    y2 = std::min<LONG>(y2, LONG(viewport.Y + viewport.Height));
+    x1 = std::max<LONG>({PhysicalX(x1), PhysicalX(LONG(viewport.X)), 0});
+    y1 = std::max<LONG>({PhysicalY(y1), PhysicalY(LONG(viewport.Y)), 0});
+    x2 = std::min<LONG>({PhysicalX(x2), PhysicalX(LONG(viewport.X + viewport.Width)), width});
+    y2 = std::min<LONG>({PhysicalY(y2), PhysicalY(LONG(viewport.Y + viewport.Height)), LONG(backBuffer->height)});
     for (LONG y = y1; y < y2 && x1 < x2; ++y) {
       size_t row = size_t(y) * size_t(width);
       if (flags & D3DCLEAR_TARGET) std::fill(&backBuffer->pixels[row + x1], &backBuffer->pixels[row + x2 - 1] + 1, color);
@@ -618,7 +643,7 @@ HRESULT SoftDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3
     }
   };
   if (rectCount == 0) {
-    clearArea(0, 0, width, LONG(backBuffer->height));
+    clearArea(0, 0, LONG(parameters.BackBufferWidth), LONG(parameters.BackBufferHeight));
   } else {
     for (DWORD i = 0; i < rectCount; ++i) clearArea(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
   }
@@ -661,8 +686,8 @@ HRESULT SoftDevice::MultiplyTransform(D3DTRANSFORMSTATETYPE state, const D3DMATR
 
 HRESULT SoftDevice::SetViewport(const D3DVIEWPORT8* newViewport) {
   if (!newViewport || newViewport->Width == 0 || newViewport->Height == 0) return D3DERR_INVALIDCALL;
-  if (uint64_t(newViewport->X) + newViewport->Width > backBuffer->width ||
-      uint64_t(newViewport->Y) + newViewport->Height > backBuffer->height) {
+  if (uint64_t(newViewport->X) + newViewport->Width > parameters.BackBufferWidth ||
+      uint64_t(newViewport->Y) + newViewport->Height > parameters.BackBufferHeight) {
     return D3DERR_INVALIDCALL;
   }
   viewport = *newViewport;
@@ -745,10 +770,10 @@ void SoftDevice::BuildRasterState(bool pretransformed) {
   s.target.depth = depthBits ? depth.data() : nullptr;
   s.target.depthPitch = int(backBuffer->width);
   s.target.depthMax = depthBits >= 32 ? 0xFFFFFFFFu : depthBits ? (1u << depthBits) - 1u : 0u;
-  s.viewportX = int(viewport.X);
-  s.viewportY = int(viewport.Y);
-  s.viewportWidth = int(viewport.Width);
-  s.viewportHeight = int(viewport.Height);
+  s.viewportX = int(PhysicalX(LONG(viewport.X)));
+  s.viewportY = int(PhysicalY(LONG(viewport.Y)));
+  s.viewportWidth = int(PhysicalX(LONG(viewport.X + viewport.Width))) - s.viewportX;
+  s.viewportHeight = int(PhysicalY(LONG(viewport.Y + viewport.Height))) - s.viewportY;
   s.minZ = viewport.MinZ;
   s.maxZ = viewport.MaxZ;
   s.pretransformed = pretransformed;
@@ -799,6 +824,8 @@ HRESULT SoftDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8
   for (UINT i = 0; i < vertexCount; ++i) {
     transformed[i] = FetchVertex(vertices + size_t(i) * stride, layout, combined, textureTransform);
   }
+  if (layout.pretransformed) ScalePretransformed(transformed.data(), vertexCount, placement,
+                                                 parameters.BackBufferWidth, parameters.BackBufferHeight);
   BuildRasterState(layout.pretransformed);
   RasterBegin(context, raster);
 
@@ -888,3 +915,9 @@ void SoftwareDeviceLose(IDirect3DDevice8* device, int lostReports) {
 int SoftwareDeviceResetCount(IDirect3DDevice8* device) { return static_cast<SoftDevice*>(device)->resetCount; }
 
 int SoftwareDevicePresentCount(IDirect3DDevice8* device) { return static_cast<SoftDevice*>(device)->presentCount; }
+
+void SoftwareDeviceBackBufferSize(IDirect3DDevice8* device, int* width, int* height) {
+  SoftDevice* d = static_cast<SoftDevice*>(device);
+  *width = int(d->backBuffer->width);
+  *height = int(d->backBuffer->height);
+}

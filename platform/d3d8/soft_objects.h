@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/d3d8/rasterizer.h"
+#include "platform/win32/win32_display.h"
 
 struct SoftDevice;
 
@@ -153,3 +154,11 @@ HRESULT CompletePresentParameters(D3DPRESENT_PARAMETERS& parameters, HWND focusW
 // Creates the device behind IDirect3D8::CreateDevice; the parameters are already checked.
 IDirect3DDevice8* CreateSoftDevice(IDirect3D8* direct3D, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                                    const D3DPRESENT_PARAMETERS& parameters);
+
+// The back buffer a device that asks for `logicalWidth` x `logicalHeight` draws into: a size set by
+// SoftwareDeviceSetBackBufferSize or VESPERGLEN_SIZE=WxH, else the asked-for size in recorded runs
+// (VESPERGLEN_CAPTURE) and headless, else the size of the picture in the window.
+BackBufferPlacement ChooseBackBuffer(HWND window, int logicalWidth, int logicalHeight);
+// Moves pre-transformed screen positions given for the asked-for size onto the placement.
+void ScalePretransformed(RasterVertex* vertices, UINT count, const BackBufferPlacement& placement,
+                         UINT logicalWidth, UINT logicalHeight);

@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <unistd.h>
+
 #include "platform/win32/win32_display.h"
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/x11_pixels.h"
 
 namespace {
 
@@ -26,24 +29,16 @@ bool DisplayNamed() {
   return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
 }
 
-struct FitRect {
-  int x, y, width, height;
-};
-
-// The largest rectangle of the picture's aspect inside the output, centred: black bars elsewhere.
-FitRect FitInside(int outputWidth, int outputHeight, int width, int height) {
-  if (width <= 0 || height <= 0) return FitRect{0, 0, outputWidth, outputHeight};
-  FitRect r;
-  if (int64_t(outputWidth) * height <= int64_t(outputHeight) * width) {
-    r.width = outputWidth;
-    r.height = int(int64_t(height) * outputWidth / width);
-  } else {
-    r.height = outputHeight;
-    r.width = int(int64_t(width) * outputHeight / height);
-  }
-  r.x = (outputWidth - r.width) / 2;
-  r.y = (outputHeight - r.height) / 2;
-  return r;
+// Frames go to the window's own surface (SDL's X11 framebuffer, shared memory) unless a GPU can
+// scale and show them: a renderer over a software OpenGL costs more than the copy it replaces.
+bool FramesUseRenderer() {
+  static int choice = -1;
+  if (choice >= 0) return choice == 1;
+  const char* driver = std::getenv("SDL_RENDER_DRIVER");
+  const char* software = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+  bool gpu = access("/dev/dri/renderD128", R_OK | W_OK) == 0 && (software == nullptr || software[0] == '\0');
+  choice = (driver != nullptr && driver[0] != '\0') || gpu ? 1 : 0;
+  return choice == 1;
 }
 
 bool EnsureRenderer(Win32Window* window) {
@@ -68,12 +63,47 @@ bool EnsureTexture(Win32Window* window, int width, int height) {
 void RenderTexture(Win32Window* window) {
   int outputWidth = 0, outputHeight = 0;
   SDL_GetRendererOutputSize(window->renderer, &outputWidth, &outputHeight);
-  FitRect fit = FitInside(outputWidth, outputHeight, window->textureWidth, window->textureHeight);
+  Win32Rect fit = Win32FitInside(outputWidth, outputHeight, window->textureWidth, window->textureHeight);
   SDL_Rect destination = {fit.x, fit.y, fit.width, fit.height};
   SDL_SetRenderDrawColor(window->renderer, 0, 0, 0, 255);
   SDL_RenderClear(window->renderer);
   SDL_RenderCopy(window->renderer, window->texture, nullptr, &destination);
   SDL_RenderPresent(window->renderer);
+}
+
+// SDL lets a window have a renderer or a surface, not both: the full-screen window keeps to the
+// one chosen for its frames.
+bool UsesWindowSurface(const Win32Window* window) {
+  return Win32IsFullScreenWindow(window) && !FramesUseRenderer() && window->renderer == nullptr;
+}
+
+// Copies a frame into the window's own surface, centred with black bars; scaled only when the
+// frame does not already have its fit rectangle's size.
+bool ShowFrameOnWindowSurface(Win32Window* window, const uint32_t* pixels, int width, int height, int pitchBytes) {
+  SDL_Surface* surface = SDL_GetWindowSurface(window->sdlWindow);
+  if (surface == nullptr || SDL_LockSurface(surface) != 0) return false;
+  Win32Rect fit = Win32FitInside(surface->w, surface->h, width, height);
+  if (window->framesOnSurface != fit.width * 65536 + fit.height) {
+    // New size: the bars are drawn once, then only the picture is copied.
+    for (int y = 0; y < surface->h; ++y) std::memset(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch, 0,
+                                                     size_t(surface->w) * surface->format->BytesPerPixel);
+    window->framesOnSurface = fit.width * 65536 + fit.height;
+  }
+  PixelLayout layout;
+  const SDL_PixelFormat* f = surface->format;
+  bool known = (f->BytesPerPixel == 2 || f->BytesPerPixel == 4) &&
+               PixelLayoutFromMasks(f->Rmask, f->Gmask, f->Bmask, &layout);
+  if (known) {
+    PixelImage in{reinterpret_cast<uint8_t*>(const_cast<uint32_t*>(pixels)), width, height, pitchBytes, 4};
+    PixelImage out{static_cast<uint8_t*>(surface->pixels) + fit.y * surface->pitch + fit.x * f->BytesPerPixel,
+                   fit.width, fit.height, surface->pitch, f->BytesPerPixel};
+    ConvertScaled(in, out, layout);
+  }
+  SDL_UnlockSurface(surface);
+  if (!known) return false;
+  SDL_Rect changed = {fit.x, fit.y, fit.width, fit.height};
+  SDL_UpdateWindowSurfaceRects(window->sdlWindow, &changed, 1);
+  return true;
 }
 
 void ShowPixels(Win32Window* window, const uint32_t* pixels, int width, int height, int pitchBytes) {
@@ -82,6 +112,7 @@ void ShowPixels(Win32Window* window, const uint32_t* pixels, int width, int heig
     return;
   }
   if (window->sdlWindow == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
+  if (UsesWindowSurface(window) && ShowFrameOnWindowSurface(window, pixels, width, height, pitchBytes)) return;
   if (!EnsureRenderer(window) || !EnsureTexture(window, width, height)) return;
   SDL_UpdateTexture(window->texture, nullptr, pixels, pitchBytes);
   RenderTexture(window);
@@ -154,6 +185,8 @@ void Win32InitVideo() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // The window surface is then X11's own shared-memory image, not a texture of a GL renderer.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) videoState = VideoState::Ready;
 }
 
@@ -168,6 +201,7 @@ void Win32DestroySdlWindow(Win32Window* window) {
   if (window->sdlWindow != nullptr) SDL_DestroyWindow(window->sdlWindow);
   window->texture = nullptr;
   window->renderer = nullptr;
+  window->framesOnSurface = 0;
   window->sdlWindow = nullptr;
 }
 
@@ -205,7 +239,7 @@ POINT Win32SurfacePointFromSdl(Win32Window* topLevel, int x, int y) {
   if (topLevel->sdlWindow == nullptr || topLevel->surfaceWidth <= 0) return POINT{x, y};
   int windowWidth = 0, windowHeight = 0;
   SDL_GetWindowSize(topLevel->sdlWindow, &windowWidth, &windowHeight);
-  FitRect fit = FitInside(windowWidth, windowHeight, topLevel->surfaceWidth, topLevel->surfaceHeight);
+  Win32Rect fit = Win32FitInside(windowWidth, windowHeight, topLevel->surfaceWidth, topLevel->surfaceHeight);
   if (fit.width <= 0 || fit.height <= 0) return POINT{x, y};
   return POINT{LONG(int64_t(x - fit.x) * topLevel->surfaceWidth / fit.width),
                LONG(int64_t(y - fit.y) * topLevel->surfaceHeight / fit.height)};
@@ -216,6 +250,7 @@ void Win32PresentSurface(Win32Window* topLevel) {
   if (topLevel->showsFrames) {
     // The last presented frame stands until the next one; GDI drawing does not cover it.
     if (topLevel->texture != nullptr) RenderTexture(topLevel);
+    if (topLevel->framesOnSurface != 0 && topLevel->sdlWindow != nullptr) SDL_UpdateWindowSurface(topLevel->sdlWindow);
     return;
   }
   ShowPixels(topLevel, topLevel->surface, topLevel->surfaceWidth, topLevel->surfaceHeight,
@@ -240,10 +275,28 @@ void Win32ShowFrame(HWND window, const uint32_t* pixels, int width, int height, 
   }
   if (top->sdlWindow == nullptr) return;
   top->showsFrames = true;
+  if (UsesWindowSurface(top) && ShowFrameOnWindowSurface(top, pixels, width, height, pitchBytes)) {
+    if (waitForRetrace) PaceToRefreshRate();
+    return;
+  }
   if (!EnsureRenderer(top)) return;
   SetVsync(top, waitForRetrace);
   ShowPixels(top, pixels, width, height, pitchBytes);
   if (waitForRetrace && Win32HasDisplay()) PaceToRefreshRate();
+}
+
+bool Win32FramePlacement(HWND window, int logicalWidth, int logicalHeight, BackBufferPlacement* placement) {
+  Win32Window* top = Win32TopLevelOf(Win32FindWindow(window));
+  if (top == nullptr || logicalWidth <= 0 || logicalHeight <= 0) return false;
+  int width = 0, height = 0;
+  if (top->x11Window != 0) {
+    if (!Win32X11WindowSize(top->x11Window, &width, &height)) return false;
+  } else if (top->sdlWindow != nullptr) {
+    SDL_GetWindowSize(top->sdlWindow, &width, &height);
+  }
+  if (width <= 0 || height <= 0) return false;
+  *placement = Win32PlaceFrame(width, height, logicalWidth, logicalHeight, Win32FillsScreen());
+  return true;
 }
 
 int GetSystemMetrics(int index) {

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/command_options.h"
+
 namespace {
 
 std::string commandLine;
@@ -47,6 +49,7 @@ std::string ToPosixPath(LPCSTR path) {
 
 void Win32SetArguments(int argc, char** argv) {
   executablePath = ExecutablePath(argc > 0 ? argv[0] : nullptr);
+  if (argc > 1) Win32SetCommandLineOptions(Win32ParseOptions(argc - 1, argv + 1));
   commandLine.clear();
   for (int i = 0; i < argc; i++) {
     if (i > 0) commandLine += ' ';

@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/command_options.h"
+
 // Defined in process.cpp.
 std::string Win32ExecutableDir();
 
@@ -565,6 +567,15 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBY
   }
   if (data != nullptr && needed > 0) std::memcpy(data, value->data.data(), needed);
   *dataSize = needed;
+  if (data != nullptr && SameName(name, "settings")) {
+    Win32PatchReadSettings(data, needed);
+    const RegValue* fit = FindValue(&user, open->path, "fit");
+    if (fit == nullptr && open->machineWide) {
+      if (machine.keys.empty()) machine = LoadRegFile(MachineFilePath());
+      fit = FindValue(&machine, open->path, "fit");
+    }
+    if (fit != nullptr) Win32ApplyStoredFit(std::string(fit->data.begin(), fit->data.end()).c_str());
+  }
   return ERROR_SUCCESS;
 }
 
@@ -575,6 +586,7 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE
   if (data == nullptr && dataSize > 0) return ERROR_INVALID_PARAMETER;
   RegValue value{valueName != nullptr ? valueName : "", type,
                  std::vector<BYTE>(data, data + (data != nullptr ? dataSize : 0))};
+  if (SameName(value.name, "settings")) Win32UnpatchWrittenSettings(value.data.data(), uint32_t(value.data.size()));
   return ChangeUserFile([&](RegFile* file) {
     RegKey* target = FindKey(file, open->path);
     if (target == nullptr) {

@@ -11,3 +11,16 @@ void Win32ShowFrame(HWND window, const uint32_t* pixels, int width, int height, 
 
 // True when windows are really shown (a display is available and SDL_VIDEODRIVER is not dummy).
 bool Win32HasDisplay();
+
+// Where a presented frame is drawn: a back buffer of `width` x `height` pixels and the rectangle
+// of it onto which the application's own back-buffer size maps. The rectangle reaches outside the
+// buffer when the picture fills a window of another aspect and is cropped.
+struct BackBufferPlacement {
+  int width, height;
+  int pictureX, pictureY, pictureWidth, pictureHeight;
+};
+
+// The back buffer that shows a `logicalWidth` x `logicalHeight` picture at the display's own
+// resolution in `window`: the picture's rectangle fitted into (or filling) the window's client
+// area. False when the window is not shown on a display (headless, or not yet known).
+bool Win32FramePlacement(HWND window, int logicalWidth, int logicalHeight, BackBufferPlacement* placement);

@@ -43,6 +43,8 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "platform/win32/win32_display.h"
+
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
@@ -104,6 +106,7 @@ struct Win32Window {
   int surfaceWidth, surfaceHeight;
   bool surfaceDirty;
   bool showsFrames;  // the Direct3D stand-in presents into it; exposure re-shows its last frame only
+  int framesOnSurface;  // frames go to the SDL window surface: their fit size (w * 65536 + h), else 0
 };
 
 // What a GDI handle stands for.
@@ -243,12 +246,30 @@ void Win32PollForeignWindows();
 bool Win32X11WindowSize(unsigned long id, int* width, int* height);
 // Starts watching an X11 window for its destruction.
 void Win32WatchX11Window(unsigned long id);
-// Shows 0x00RRGGBB pixels in an existing X11 window, scaled to fit with black bars.
+// Shows 0x00RRGGBB pixels in an existing X11 window with black bars: as they are when they have the
+// size of their own fit rectangle in it, else scaled to fit.
 void Win32X11Present(unsigned long id, const uint32_t* pixels, int width, int height, int pitchBytes);
+// The X11 connection's file descriptor, or -1 when there is none, so a wait can include it.
+int Win32X11ConnectionFd();
 // Sets the SDL window's title from the record's text.
 void Win32SyncTitle(Win32Window* window);
 // True for a WS_POPUP | WS_EX_TOPMOST top-level window: the saver's full-screen window.
 bool Win32IsFullScreenWindow(const Win32Window* window);
+
+// ---- Placing pictures -------------------------------------------------------------------------
+struct Win32Rect {
+  int x, y, width, height;
+};
+// The largest rectangle of the picture's aspect inside the output, centred.
+Win32Rect Win32FitInside(int outputWidth, int outputHeight, int width, int height);
+// The smallest rectangle of the picture's aspect covering the output, centred (reaches outside it).
+Win32Rect Win32FillOutside(int outputWidth, int outputHeight, int width, int height);
+// The back buffer for a `width` x `height` picture in the output: the fit rectangle's size, or with
+// `fill` the output's size with the fill rectangle mapped onto it.
+BackBufferPlacement Win32PlaceFrame(int outputWidth, int outputHeight, int width, int height, bool fill);
+// Letterboxed (false, the default) or filling the screen, cropped (--fill, registry value "fit").
+void Win32SetFillScreen(bool fill);
+bool Win32FillsScreen();
 
 // ---- Signals ----------------------------------------------------------------------------------
 void Win32InstallSignalHandlers();

@@ -1,10 +1,19 @@
 // Existing X11 windows we draw into: the preview host named by `/p N` and the window a Linux
-// screen-saver daemon hands over (XSCREENSAVER_WINDOW, -window-id N). They are drawn into with
-// Xlib on a connection of our own, so SDL never takes over a window that belongs to another program.
-// Xlib is loaded at run time through SDL, which already depends on it, so the build needs nothing
-// more.
+// screen-saver daemon hands over (XSCREENSAVER_WINDOW, -window-id N, -root). They are drawn into
+// with Xlib on a connection of our own, so SDL never takes over a window that belongs to another
+// program. Xlib and its shared-memory extension are loaded at run time through SDL, which already
+// depends on them, so the build needs nothing more.
+//
+// A present costs no round trip: window sizes follow ConfigureNotify, pictures go through MIT-SHM
+// when the server offers it (plain XPutImage otherwise), and the black bars are drawn only after
+// the window was exposed or resized.
 #include <SDL.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <poll.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,12 +21,18 @@
 
 #include "platform/win32/win32_display.h"
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/x11_pixels.h"
+#include "platform/win32/command_options.h"
 
 namespace {
+
+constexpr int kMaxHostWindows = 8;
+constexpr int kCompletionWaitMs = 100;
 
 struct Xlib {
   bool tried;
   void* library;
+  void* extensions;
   Display* display;  // our own connection, so host events never mix with SDL's
   decltype(&XOpenDisplay) openDisplay;
   decltype(&XGetWindowAttributes) getWindowAttributes;
@@ -30,28 +45,69 @@ struct Xlib {
   decltype(&XFreeGC) freeGC;
   decltype(&XPutImage) putImage;
   decltype(&XFlush) flush;
-  decltype(&XInitImage) initImage;
+  decltype(&XCreateImage) createImage;
+  decltype(&XFillRectangle) fillRectangle;
+  decltype(&XSetForeground) setForeground;
+  decltype(&XShmQueryExtension) shmQueryExtension;
+  decltype(&XShmGetEventBase) shmGetEventBase;
+  decltype(&XShmCreateImage) shmCreateImage;
+  decltype(&XShmAttach) shmAttach;
+  decltype(&XShmDetach) shmDetach;
+  decltype(&XShmPutImage) shmPutImage;
+  bool sharedMemory;  // the server offers MIT-SHM and we could load it
+  int completionEvent;
 };
 
-// The picture scaled to the host window, kept between presents.
-struct HostPicture {
-  uint32_t* pixels;
+// One window we draw into, with the image that carries its pictures.
+struct HostWindow {
+  unsigned long id;  // 0: free slot
   int width, height;
+  int depth;
+  Visual* visual;
+  PixelLayout layout;
+  bool barsDirty;
+  bool drawable;  // a visual we can convert to
+  GC gc;
+  XImage* image;  // the fit rectangle's size
+  XShmSegmentInfo segment;
+  bool shared;
+  char* plainPixels;  // the image's memory when it is not shared
+  bool awaitingCompletion;  // the server may still be reading the shared image
 };
 
 Xlib xlib;
-HostPicture hostPicture;
-bool badWindow = false;
+HostWindow hosts[kMaxHostWindows];
+bool xError = false;
 
 int RecordError(Display*, XErrorEvent*) {
-  badWindow = true;
+  xError = true;
   return 0;
 }
 
+// An X error for a bad window id would otherwise end the process through Xlib's default handler.
+struct TrapErrors {
+  TrapErrors() : previous(xlib.setErrorHandler(RecordError)) { xError = false; }
+  ~TrapErrors() { xlib.setErrorHandler(previous); }
+  int (*previous)(Display*, XErrorEvent*);
+};
+
 template <typename F>
-bool Load(F* function, const char* name) {
-  *function = reinterpret_cast<F>(SDL_LoadFunction(xlib.library, name));
+bool Load(void* library, F* function, const char* name) {
+  *function = reinterpret_cast<F>(SDL_LoadFunction(library, name));
   return *function != nullptr;
+}
+
+bool LoadSharedMemory() {
+  xlib.extensions = SDL_LoadObject("libXext.so.6");
+  void* e = xlib.extensions;
+  if (e == nullptr) return false;
+  bool loaded = Load(e, &xlib.shmQueryExtension, "XShmQueryExtension") &&
+                Load(e, &xlib.shmGetEventBase, "XShmGetEventBase") &&
+                Load(e, &xlib.shmCreateImage, "XShmCreateImage") && Load(e, &xlib.shmAttach, "XShmAttach") &&
+                Load(e, &xlib.shmDetach, "XShmDetach") && Load(e, &xlib.shmPutImage, "XShmPutImage");
+  if (!loaded || !xlib.shmQueryExtension(xlib.display)) return false;
+  xlib.completionEvent = xlib.shmGetEventBase(xlib.display) + ShmCompletion;
+  return std::getenv("VESPERGLEN_NO_SHM") == nullptr;
 }
 
 bool OpenXlib() {
@@ -59,26 +115,234 @@ bool OpenXlib() {
   xlib.tried = true;
   if (!Win32HasDisplay() || std::strcmp(SDL_GetCurrentVideoDriver(), "x11") != 0) return false;
   xlib.library = SDL_LoadObject("libX11.so.6");
-  if (xlib.library == nullptr) return false;
-  bool loaded = Load(&xlib.openDisplay, "XOpenDisplay") && Load(&xlib.getWindowAttributes, "XGetWindowAttributes") &&
-                Load(&xlib.setErrorHandler, "XSetErrorHandler") && Load(&xlib.sync, "XSync") &&
-                Load(&xlib.selectInput, "XSelectInput") && Load(&xlib.pending, "XPending") &&
-                Load(&xlib.nextEvent, "XNextEvent") && Load(&xlib.createGC, "XCreateGC") &&
-                Load(&xlib.freeGC, "XFreeGC") && Load(&xlib.putImage, "XPutImage") && Load(&xlib.flush, "XFlush") &&
-                Load(&xlib.initImage, "XInitImage");
+  void* l = xlib.library;
+  if (l == nullptr) return false;
+  bool loaded = Load(l, &xlib.openDisplay, "XOpenDisplay") &&
+                Load(l, &xlib.getWindowAttributes, "XGetWindowAttributes") &&
+                Load(l, &xlib.setErrorHandler, "XSetErrorHandler") && Load(l, &xlib.sync, "XSync") &&
+                Load(l, &xlib.selectInput, "XSelectInput") && Load(l, &xlib.pending, "XPending") &&
+                Load(l, &xlib.nextEvent, "XNextEvent") && Load(l, &xlib.createGC, "XCreateGC") &&
+                Load(l, &xlib.freeGC, "XFreeGC") && Load(l, &xlib.putImage, "XPutImage") &&
+                Load(l, &xlib.flush, "XFlush") && Load(l, &xlib.createImage, "XCreateImage") &&
+                Load(l, &xlib.fillRectangle, "XFillRectangle") && Load(l, &xlib.setForeground, "XSetForeground");
   if (loaded) xlib.display = xlib.openDisplay(nullptr);
+  if (xlib.display != nullptr) xlib.sharedMemory = LoadSharedMemory();
   return xlib.display != nullptr;
 }
 
-// An X error for a bad window id would otherwise end the process through Xlib's default handler.
-bool Attributes(unsigned long id, XWindowAttributes* attributes) {
-  if (!OpenXlib() || id == 0) return false;
-  badWindow = false;
-  auto previous = xlib.setErrorHandler(RecordError);
-  Status status = xlib.getWindowAttributes(xlib.display, Window(id), attributes);
-  xlib.sync(xlib.display, False);
-  xlib.setErrorHandler(previous);
-  return status != 0 && !badWindow;
+HostWindow* FindHost(unsigned long id) {
+  for (HostWindow& host : hosts) {
+    if (host.id == id && id != 0) return &host;
+  }
+  return nullptr;
+}
+
+// The image's memory is ours (shared segment or malloc), not Xlib's, and so is the segment record.
+void DestroyImageShell(XImage* image) {
+  image->data = nullptr;
+  image->obdata = nullptr;
+  XDestroyImage(image);
+}
+
+void DropImage(HostWindow* host) {
+  if (host->image == nullptr) return;
+  if (host->shared) {
+    xlib.shmDetach(xlib.display, &host->segment);
+    shmdt(host->segment.shmaddr);
+  }
+  DestroyImageShell(host->image);
+  std::free(host->plainPixels);
+  host->plainPixels = nullptr;
+  host->image = nullptr;
+  host->segment = XShmSegmentInfo{};
+  host->shared = false;
+  host->awaitingCompletion = false;
+}
+
+void ForgetHost(HostWindow* host) {
+  DropImage(host);
+  if (host->gc != nullptr) xlib.freeGC(xlib.display, host->gc);
+  *host = HostWindow{};
+}
+
+void SayOnce(const char* format, int value) {
+  static bool told = false;
+  if (told) return;
+  told = true;
+  std::fprintf(stderr, format, value);
+}
+
+// The one round trip per window: its size, depth and visual, when it is first drawn into.
+HostWindow* AdoptHost(unsigned long id) {
+  if (!OpenXlib() || id == 0) return nullptr;
+  if (HostWindow* known = FindHost(id)) return known;
+  HostWindow* slot = nullptr;
+  for (HostWindow& host : hosts) {
+    if (host.id == 0 && slot == nullptr) slot = &host;
+  }
+  if (slot == nullptr) return nullptr;
+  XWindowAttributes attributes;
+  Status status;
+  {
+    TrapErrors trap;
+    status = xlib.getWindowAttributes(xlib.display, Window(id), &attributes);
+    xlib.selectInput(xlib.display, Window(id), StructureNotifyMask | ExposureMask);
+    xlib.sync(xlib.display, False);
+    if (status == 0 || xError) return nullptr;
+  }
+  *slot = HostWindow{};
+  slot->id = id;
+  slot->width = attributes.width;
+  slot->height = attributes.height;
+  slot->depth = attributes.depth;
+  slot->visual = attributes.visual;
+  slot->barsDirty = true;
+  slot->drawable = attributes.visual != nullptr && attributes.visual->c_class == TrueColor &&
+                   PixelLayoutFromMasks(attributes.visual->red_mask, attributes.visual->green_mask,
+                                        attributes.visual->blue_mask, &slot->layout);
+  if (!slot->drawable) {
+    SayOnce("The X window's visual (depth %d) is not true colour; the saver cannot draw into it.\n",
+            attributes.depth);
+  }
+  slot->gc = xlib.createGC(xlib.display, Window(id), 0, nullptr);
+  return slot;
+}
+
+XImage* CreateSharedImage(HostWindow* host, int width, int height) {
+  XImage* image = xlib.shmCreateImage(xlib.display, host->visual, unsigned(host->depth), ZPixmap, nullptr,
+                                      &host->segment, unsigned(width), unsigned(height));
+  if (image == nullptr) return nullptr;
+  host->segment.shmid = shmget(IPC_PRIVATE, size_t(image->bytes_per_line) * size_t(height), IPC_CREAT | 0600);
+  if (host->segment.shmid < 0) {
+    DestroyImageShell(image);
+    return nullptr;
+  }
+  host->segment.shmaddr = image->data = static_cast<char*>(shmat(host->segment.shmid, nullptr, 0));
+  host->segment.readOnly = False;
+  bool attached = false;
+  if (host->segment.shmaddr != reinterpret_cast<char*>(-1)) {
+    TrapErrors trap;
+    attached = xlib.shmAttach(xlib.display, &host->segment) != 0;
+    xlib.sync(xlib.display, False);  // once per image: a remote server refuses only here
+    attached = attached && !xError;
+  }
+  // Marked for removal now, so the segment goes away with the last detach even if we crash.
+  shmctl(host->segment.shmid, IPC_RMID, nullptr);
+  if (!attached) {
+    if (host->segment.shmaddr != reinterpret_cast<char*>(-1)) shmdt(host->segment.shmaddr);
+    DestroyImageShell(image);
+    host->segment = XShmSegmentInfo{};
+    xlib.sharedMemory = false;
+    return nullptr;
+  }
+  host->shared = true;
+  return image;
+}
+
+XImage* CreatePlainImage(HostWindow* host, int width, int height) {
+  XImage* image = xlib.createImage(xlib.display, host->visual, unsigned(host->depth), ZPixmap, 0, nullptr,
+                                   unsigned(width), unsigned(height), 32, 0);
+  if (image == nullptr) return nullptr;
+  host->plainPixels = static_cast<char*>(std::malloc(size_t(image->bytes_per_line) * size_t(height)));
+  image->data = host->plainPixels;
+  if (image->data == nullptr) {
+    DestroyImageShell(image);
+    return nullptr;
+  }
+  return image;
+}
+
+bool EnsureImage(HostWindow* host, int width, int height) {
+  if (host->image != nullptr && host->image->width == width && host->image->height == height) return true;
+  DropImage(host);
+  if (xlib.sharedMemory) host->image = CreateSharedImage(host, width, height);
+  if (host->image == nullptr) host->image = CreatePlainImage(host, width, height);
+  if (host->image == nullptr) return false;
+  if (host->image->bits_per_pixel != 16 && host->image->bits_per_pixel != 32) {
+    SayOnce("The X window's pixels are %d bits; the saver draws only into 16- and 32-bit pixels.\n",
+            host->image->bits_per_pixel);
+    DropImage(host);
+    host->drawable = false;
+    return false;
+  }
+  host->image->byte_order = LSBFirst;  // we write host order; Xlib swaps for a server that differs
+  return true;
+}
+
+void HandleEvent(const XEvent& event) {
+  if (event.type == xlib.completionEvent && xlib.sharedMemory) {
+    const auto& done = reinterpret_cast<const XShmCompletionEvent&>(event);
+    if (HostWindow* host = FindHost(done.drawable)) host->awaitingCompletion = false;
+    return;
+  }
+  switch (event.type) {
+    case ConfigureNotify:
+      if (HostWindow* host = FindHost(event.xconfigure.window)) {
+        host->barsDirty = host->barsDirty || host->width != event.xconfigure.width ||
+                          host->height != event.xconfigure.height;
+        host->width = event.xconfigure.width;
+        host->height = event.xconfigure.height;
+      }
+      break;
+    case Expose:
+      if (HostWindow* host = FindHost(event.xexpose.window)) host->barsDirty = true;
+      break;
+    case DestroyNotify: {
+      if (HostWindow* host = FindHost(event.xdestroywindow.window)) ForgetHost(host);
+      HWND handle = reinterpret_cast<HWND>(uintptr_t(event.xdestroywindow.window));
+      Win32Window* window = Win32FindWindow(handle);
+      if (window != nullptr && window->foreign) Win32DestroyForeignWindow(window);
+      break;
+    }
+    default: break;
+  }
+}
+
+void DrainEvents() {
+  TrapErrors trap;
+  while (xlib.pending(xlib.display) > 0) {
+    XEvent event;
+    xlib.nextEvent(xlib.display, &event);
+    HandleEvent(event);
+  }
+}
+
+// The shared image must not be written while the server still reads the last picture from it.
+void AwaitCompletion(unsigned long id) {
+  HostWindow* host = FindHost(id);
+  for (int waited = 0; host != nullptr && host->awaitingCompletion && waited < kCompletionWaitMs; ++waited) {
+    DrainEvents();
+    host = FindHost(id);
+    if (host == nullptr || !host->awaitingCompletion) break;
+    pollfd descriptor = {Win32X11ConnectionFd(), POLLIN, 0};
+    poll(&descriptor, 1, 1);
+  }
+  if (host != nullptr) host->awaitingCompletion = false;
+}
+
+void DrawBars(HostWindow* host, const Win32Rect& fit) {
+  host->barsDirty = false;
+  if (fit.width == host->width && fit.height == host->height) return;
+  xlib.setForeground(xlib.display, host->gc, 0);  // black in every true-colour visual
+  Window window = Window(host->id);
+  int right = fit.x + fit.width, bottom = fit.y + fit.height;
+  if (fit.y > 0) xlib.fillRectangle(xlib.display, window, host->gc, 0, 0, unsigned(host->width), unsigned(fit.y));
+  if (bottom < host->height) {
+    xlib.fillRectangle(xlib.display, window, host->gc, 0, bottom, unsigned(host->width), unsigned(host->height - bottom));
+  }
+  if (fit.x > 0) xlib.fillRectangle(xlib.display, window, host->gc, 0, fit.y, unsigned(fit.x), unsigned(fit.height));
+  if (right < host->width) {
+    xlib.fillRectangle(xlib.display, window, host->gc, right, fit.y, unsigned(host->width - right),
+                       unsigned(fit.height));
+  }
+}
+
+void FillImage(HostWindow* host, const uint32_t* pixels, int width, int height, int pitchBytes) {
+  XImage* image = host->image;
+  PixelImage out{reinterpret_cast<uint8_t*>(image->data), image->width, image->height, image->bytes_per_line,
+                 image->bits_per_pixel / 8};
+  PixelImage in{reinterpret_cast<uint8_t*>(const_cast<uint32_t*>(pixels)), width, height, pitchBytes, 4};
+  ConvertScaled(in, out, host->layout);
 }
 
 // "decimal or 0x hex", nothing else after the number.
@@ -90,122 +354,55 @@ unsigned long ParseWindowId(const char* text) {
   return (end != nullptr && *end == '\0') ? value : 0;
 }
 
-unsigned long WindowIdFromCommandLine() {
-  FILE* file = std::fopen("/proc/self/cmdline", "rb");
-  if (file == nullptr) return 0;
-  static char arguments[8192];
-  size_t size = std::fread(arguments, 1, sizeof arguments - 1, file);
-  std::fclose(file);
-  arguments[size] = '\0';
-  for (size_t i = 0; i < size; i += std::strlen(arguments + i) + 1) {
-    const char* argument = arguments + i;
-    bool named = std::strcmp(argument, "-window-id") == 0 || std::strcmp(argument, "--window-id") == 0;
-    size_t next = i + std::strlen(argument) + 1;
-    if (named && next < size) return ParseWindowId(arguments + next);
-    if (std::strncmp(argument, "--window-id=", 12) == 0) return ParseWindowId(argument + 12);
-  }
-  return 0;
+unsigned long RootWindowId() {
+  if (!OpenXlib()) return 0;
+  return RootWindow(xlib.display, DefaultScreen(xlib.display));
 }
 
 }  // namespace
 
 unsigned long Win32SaverHostWindowId() {
-  unsigned long id = WindowIdFromCommandLine();
+  const Win32Options& options = Win32CommandLineOptions();
+  unsigned long id = ParseWindowId(options.windowId);
+  if (id == 0 && options.root) id = RootWindowId();
   if (id == 0) id = ParseWindowId(std::getenv("XSCREENSAVER_WINDOW"));
   return id;
 }
 
 bool Win32X11WindowSize(unsigned long id, int* width, int* height) {
-  XWindowAttributes attributes;
-  if (!Attributes(id, &attributes)) return false;
-  *width = attributes.width;
-  *height = attributes.height;
+  HostWindow* host = AdoptHost(id);
+  if (host == nullptr) return false;
+  *width = host->width;
+  *height = host->height;
   return true;
 }
 
-void Win32WatchX11Window(unsigned long id) {
-  if (!OpenXlib()) return;
-  auto previous = xlib.setErrorHandler(RecordError);
-  xlib.selectInput(xlib.display, Window(id), StructureNotifyMask);
-  xlib.sync(xlib.display, False);
-  xlib.setErrorHandler(previous);
-}
+void Win32WatchX11Window(unsigned long id) { AdoptHost(id); }
 
-namespace {
-
-bool EnsureHostPicture(int width, int height) {
-  if (hostPicture.width == width && hostPicture.height == height) return true;
-  std::free(hostPicture.pixels);
-  hostPicture.pixels = static_cast<uint32_t*>(std::malloc(size_t(width) * size_t(height) * 4));
-  hostPicture.width = hostPicture.pixels != nullptr ? width : 0;
-  hostPicture.height = hostPicture.pixels != nullptr ? height : 0;
-  return hostPicture.pixels != nullptr;
-}
-
-// Nearest-neighbour scaling into the centred fit rectangle; black elsewhere.
-void ScaleToFit(const uint32_t* pixels, int width, int height, int pitchBytes) {
-  int outW = hostPicture.width, outH = hostPicture.height;
-  int fitW = outW, fitH = int(int64_t(height) * outW / width);
-  if (fitH > outH) {
-    fitH = outH;
-    fitW = int(int64_t(width) * outH / height);
-  }
-  int left = (outW - fitW) / 2, top = (outH - fitH) / 2;
-  for (int y = 0; y < outH; y++) {
-    uint32_t* out = hostPicture.pixels + size_t(y) * size_t(outW);
-    bool inside = y >= top && y < top + fitH;
-    const uint32_t* row = nullptr;
-    if (inside) row = reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(pixels) +
-                                                        size_t(int64_t(y - top) * height / fitH) * size_t(pitchBytes));
-    for (int x = 0; x < outW; x++) {
-      bool in = inside && x >= left && x < left + fitW;
-      out[x] = in ? (row[int64_t(x - left) * width / fitW] & 0xFFFFFF) : 0;
-    }
-  }
-}
-
-}  // namespace
+int Win32X11ConnectionFd() { return xlib.display != nullptr ? ConnectionNumber(xlib.display) : -1; }
 
 void Win32X11Present(unsigned long id, const uint32_t* pixels, int width, int height, int pitchBytes) {
-  XWindowAttributes attributes;
-  if (pixels == nullptr || width <= 0 || height <= 0 || !Attributes(id, &attributes)) return;
-  // Our pixels are 32-bit 0x00RRGGBB: only a true-colour visual of depth 24 or 32 takes them as they are.
-  if ((attributes.depth != 24 && attributes.depth != 32) || attributes.width <= 0 || attributes.height <= 0) return;
-  if (!EnsureHostPicture(attributes.width, attributes.height)) return;
-  ScaleToFit(pixels, width, height, pitchBytes);
-  XImage image = {};
-  image.width = hostPicture.width;
-  image.height = hostPicture.height;
-  image.format = ZPixmap;
-  image.data = reinterpret_cast<char*>(hostPicture.pixels);
-  image.byte_order = LSBFirst;
-  image.bitmap_unit = 32;
-  image.bitmap_bit_order = LSBFirst;
-  image.bitmap_pad = 32;
-  image.depth = attributes.depth;
-  image.bytes_per_line = hostPicture.width * 4;
-  image.bits_per_pixel = 32;
-  image.red_mask = 0xFF0000;
-  image.green_mask = 0x00FF00;
-  image.blue_mask = 0x0000FF;
-  if (xlib.initImage(&image) == 0) return;
-  badWindow = false;
-  auto previous = xlib.setErrorHandler(RecordError);
-  GC gc = xlib.createGC(xlib.display, Window(id), 0, nullptr);
-  xlib.putImage(xlib.display, Window(id), gc, &image, 0, 0, 0, 0, unsigned(image.width), unsigned(image.height));
-  xlib.freeGC(xlib.display, gc);
-  xlib.sync(xlib.display, False);
-  xlib.setErrorHandler(previous);
+  if (pixels == nullptr || width <= 0 || height <= 0) return;
+  AwaitCompletion(id);
+  HostWindow* host = AdoptHost(id);
+  if (host == nullptr || !host->drawable || host->width <= 0 || host->height <= 0) return;
+  Win32Rect fit = Win32FitInside(host->width, host->height, width, height);
+  if (fit.width <= 0 || fit.height <= 0 || !EnsureImage(host, fit.width, fit.height)) return;
+  FillImage(host, pixels, width, height, pitchBytes);
+  TrapErrors trap;
+  if (host->barsDirty) DrawBars(host, fit);
+  Window window = Window(host->id);
+  if (host->shared) {
+    xlib.shmPutImage(xlib.display, window, host->gc, host->image, 0, 0, fit.x, fit.y, unsigned(fit.width),
+                     unsigned(fit.height), True);
+    host->awaitingCompletion = true;
+  } else {
+    xlib.putImage(xlib.display, window, host->gc, host->image, 0, 0, fit.x, fit.y, unsigned(fit.width),
+                  unsigned(fit.height));
+  }
+  xlib.flush(xlib.display);
 }
 
 void Win32PollForeignWindows() {
-  if (xlib.display == nullptr) return;
-  while (xlib.pending(xlib.display) > 0) {
-    XEvent event;
-    xlib.nextEvent(xlib.display, &event);
-    if (event.type != DestroyNotify) continue;
-    HWND handle = reinterpret_cast<HWND>(uintptr_t(event.xdestroywindow.window));
-    Win32Window* window = Win32FindWindow(handle);
-    if (window != nullptr && window->foreign) Win32DestroyForeignWindow(window);
-  }
+  if (xlib.display != nullptr) DrainEvents();
 }
