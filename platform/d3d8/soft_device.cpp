@@ -572,6 +572,8 @@ HRESULT SoftDevice::Present(const RECT*, const RECT*, HWND destWindowOverride, c
   bool waitForRetrace = interval == D3DPRESENT_INTERVAL_ONE ||
                         (interval == D3DPRESENT_INTERVAL_DEFAULT && !parameters.Windowed);
   if (window) {
+    DrawFrameRateOverlay(backBuffer->pixels.data(), int(backBuffer->width), int(backBuffer->height),
+                         int(backBuffer->width));
     Win32ShowFrame(window, backBuffer->pixels.data(), int(backBuffer->width), int(backBuffer->height),
                    int(backBuffer->width) * 4, waitForRetrace);
   }

@@ -162,3 +162,6 @@ BackBufferPlacement ChooseBackBuffer(HWND window, int logicalWidth, int logicalH
 // Moves pre-transformed screen positions given for the asked-for size onto the placement.
 void ScalePretransformed(RasterVertex* vertices, UINT count, const BackBufferPlacement& placement,
                          UINT logicalWidth, UINT logicalHeight);
+
+// With --fps: counts the frame and draws the frame rate into the lower left corner of the picture.
+void DrawFrameRateOverlay(uint32_t* pixels, int width, int height, int pitch);

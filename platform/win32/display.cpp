@@ -263,8 +263,11 @@ void Win32PresentDirtySurfaces() {
   }
 }
 
+unsigned win32FramesShown = 0;
+
 void Win32ShowFrame(HWND window, const uint32_t* pixels, int width, int height, int pitchBytes,
                     bool waitForRetrace) {
+  ++win32FramesShown;
   Win32Window* top = Win32TopLevelOf(Win32FindWindow(window));
   if (top == nullptr) return;
   if (top->x11Window != 0) {

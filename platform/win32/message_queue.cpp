@@ -146,10 +146,16 @@ void PostQuitMessage(int exitCode) {
   quitCode = exitCode;
 }
 
+// A loop that peeks and finds nothing twice with no frame shown in between has nothing to do
+// until input or a timer comes (the preview's main loop): it waits for them instead of spinning.
+// A loop that shows a frame per pass never waits here.
 BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMessage) {
+  static unsigned framesAtLastEmptyPeek = 0;
   if (msg == nullptr) return FALSE;
   if (TakeMessage(msg, window, filterMin, filterMax, (removeMessage & PM_REMOVE) != 0)) return TRUE;
   Win32PresentDirtySurfaces();
+  if (framesAtLastEmptyPeek == win32FramesShown) WaitForInput(Win32TimeToNextTimer(Now(), kWaitSlice));
+  framesAtLastEmptyPeek = win32FramesShown;
   return FALSE;
 }
 

@@ -158,6 +158,8 @@ extern Win32Dc win32Dcs[kMaxDcs];
 extern Win32GdiObject win32GdiObjects[kMaxGdiObjects];
 
 // ---- Display --------------------------------------------------------------------------------
+// Frames the Direct3D stand-in has shown (Win32ShowFrame calls), headless ones included.
+extern unsigned win32FramesShown;
 // Starts SDL video once when a display exists; harmless headless. Installs the signal handlers.
 void Win32InitVideo();
 

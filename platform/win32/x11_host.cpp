@@ -363,9 +363,10 @@ unsigned long RootWindowId() {
 
 unsigned long Win32SaverHostWindowId() {
   const Win32Options& options = Win32CommandLineOptions();
+  // The daemon's window stands in for the root window (it covers it), as for every hack.
   unsigned long id = ParseWindowId(options.windowId);
-  if (id == 0 && options.root) id = RootWindowId();
   if (id == 0) id = ParseWindowId(std::getenv("XSCREENSAVER_WINDOW"));
+  if (id == 0 && options.root) id = RootWindowId();
   return id;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/win32/x11_pixels.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -26,12 +27,33 @@ uint32_t Channel(uint32_t value, int bits) {
 
 template <typename Out>
 void ConvertRow(const uint32_t* in, Out* out, int width, const PixelLayout& layout) {
+  if (layout.plain) {
+    for (int x = 0; x < width; ++x) out[x] = Out(in[x] | 0xFF000000u);
+    return;
+  }
   for (int x = 0; x < width; ++x) out[x] = Out(ConvertPixel(in[x], layout));
 }
 
 template <typename Out>
-void ScaleRow(const uint32_t* in, int inWidth, Out* out, int outWidth, const PixelLayout& layout) {
-  for (int x = 0; x < outWidth; ++x) out[x] = Out(ConvertPixel(in[int64_t(x) * inWidth / outWidth], layout));
+void ScaleRow(const uint32_t* in, const int* columns, Out* out, int outWidth, const PixelLayout& layout) {
+  if (layout.plain) {
+    for (int x = 0; x < outWidth; ++x) out[x] = Out(in[columns[x]] | 0xFF000000u);
+    return;
+  }
+  for (int x = 0; x < outWidth; ++x) out[x] = Out(ConvertPixel(in[columns[x]], layout));
+}
+
+// The source column of every output column, worked out once per picture instead of per pixel.
+const int* SourceColumns(int inWidth, int outWidth) {
+  static std::vector<int> columns;
+  static int madeFor[2] = {0, 0};
+  if (madeFor[0] != inWidth || madeFor[1] != outWidth) {
+    columns.resize(size_t(outWidth));
+    for (int x = 0; x < outWidth; ++x) columns[size_t(x)] = int(int64_t(x) * inWidth / outWidth);
+    madeFor[0] = inWidth;
+    madeFor[1] = outWidth;
+  }
+  return columns.data();
 }
 
 }  // namespace
@@ -57,16 +79,17 @@ uint32_t ConvertPixel(uint32_t rgb, const PixelLayout& layout) {
 
 void ConvertScaled(const PixelImage& in, const PixelImage& out, const PixelLayout& layout) {
   bool same = in.width == out.width && in.height == out.height;
+  const int* columns = same ? nullptr : SourceColumns(in.width, out.width);
   for (int y = 0; y < out.height; ++y) {
     int sourceY = same ? y : int(int64_t(y) * in.height / out.height);
     const uint32_t* row = reinterpret_cast<const uint32_t*>(in.bytes + int64_t(sourceY) * in.pitchBytes);
     uint8_t* target = out.bytes + int64_t(y) * out.pitchBytes;
     if (out.bytesPerPixel == 2) {
       uint16_t* pixels = reinterpret_cast<uint16_t*>(target);
-      same ? ConvertRow(row, pixels, out.width, layout) : ScaleRow(row, in.width, pixels, out.width, layout);
+      same ? ConvertRow(row, pixels, out.width, layout) : ScaleRow(row, columns, pixels, out.width, layout);
     } else {
       uint32_t* pixels = reinterpret_cast<uint32_t*>(target);
-      same ? ConvertRow(row, pixels, out.width, layout) : ScaleRow(row, in.width, pixels, out.width, layout);
+      same ? ConvertRow(row, pixels, out.width, layout) : ScaleRow(row, columns, pixels, out.width, layout);
     }
   }
 }
