@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/d3d8/rasterizer.h"
 #include "platform/d3d8/software_device.h"
 #include "platform/win32/win32_internal.h"
 #include "support/temp_files.h"
@@ -177,4 +178,42 @@ TEST(FramePlacement, FitLetterboxesAndFillCropsWhatDoesNotFit) {
       ASSERT_LE(f.pictureY, 0);
     }
   }
+}
+
+TEST(FramePlacement, AViewportReachingPastTheTargetIsCroppedToIt) {
+  // Fill on a wide screen: the picture's viewport starts above the buffer and ends below it.
+  constexpr int kWidth = 8, kHeight = 6;
+  // Guard rows above and below the target must stay untouched.
+  static uint32_t memory[kWidth * (kHeight + 8)];
+  uint32_t* pixels = memory + 4 * kWidth;
+  static RasterContext context;
+  RasterState state{};
+  state.target = RasterTarget{pixels, kWidth, kWidth, kHeight, false, nullptr, 0, 0};
+  state.viewportX = 0;
+  state.viewportY = -3;
+  state.viewportWidth = kWidth;
+  state.viewportHeight = 12;
+  state.maxZ = 1.0f;
+  state.cullMode = D3DCULL_NONE;
+  state.srcBlend = D3DBLEND_ONE;
+  state.destBlend = D3DBLEND_ZERO;
+  state.blendOp = D3DBLENDOP_ADD;
+  state.colorOp = D3DTOP_SELECTARG2;
+  state.colorArg1 = D3DTA_TEXTURE;
+  state.colorArg2 = D3DTA_DIFFUSE;
+  state.alphaOp = D3DTOP_SELECTARG2;
+  state.alphaArg1 = D3DTA_TEXTURE;
+  state.alphaArg2 = D3DTA_DIFFUSE;
+  state.alphaFunc = D3DCMP_ALWAYS;
+  RasterBegin(context, state);
+  auto corner = [](float x, float y) { return RasterVertex{x, y, 0.5f, 1.0f, 255, 255, 255, 255, 0, 0}; };
+  // The upper half of the picture: rows -3..2 of the viewport, so buffer rows 0..2 only.
+  RasterTriangle(context, corner(-1, 1), corner(1, 1), corner(-1, 0));
+  RasterTriangle(context, corner(1, 1), corner(1, 0), corner(-1, 0));
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      EXPECT_EQ(pixels[y * kWidth + x] & 0xFFFFFF, y < 3 ? 0xFFFFFFu : 0u) << x << "," << y;
+    }
+  }
+  for (int i = 0; i < 4 * kWidth; ++i) EXPECT_EQ(memory[i], 0u) << "above, " << i;
 }

@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "platform/win32/command_options.h"
 #include "platform/win32/win32_internal.h"
+#include "support/temp_files.h"
 
 namespace {
 
@@ -89,4 +90,15 @@ TEST(CommandOptions, OverridesPatchTheReadSettingsAndNeverReachTheStore) {
   EXPECT_TRUE(Win32FillsScreen());
   Win32SetCommandLineOptions(Parse({}));
   Win32SetFillScreen(false);
+}
+
+TEST(CommandOptions, NamedWindowThenTheDaemonsWindowThenTheRootIsDrawnInto) {
+  ScopedEnv daemon("XSCREENSAVER_WINDOW", "0x2a");
+  Win32SetCommandLineOptions(Parse({"--root"}));
+  EXPECT_EQ(Win32SaverHostWindowId(), 0x2Au);  // the daemon's window covers the root
+  Win32SetCommandLineOptions(Parse({"-window-id", "77", "--root"}));
+  EXPECT_EQ(Win32SaverHostWindowId(), 77u);
+  Win32SetCommandLineOptions(Parse({"-window-id", "77x"}));
+  EXPECT_EQ(Win32SaverHostWindowId(), 0x2Au);  // not a number: ignored
+  Win32SetCommandLineOptions(Parse({}));
 }
