@@ -102,3 +102,34 @@ TEST(CommandOptions, NamedWindowThenTheDaemonsWindowThenTheRootIsDrawnInto) {
   EXPECT_EQ(Win32SaverHostWindowId(), 0x2Au);  // not a number: ignored
   Win32SetCommandLineOptions(Parse({}));
 }
+
+TEST(CommandOptions, RegistryReadsOfTheSettingsCarryTheOverridesAndTheStoredFit) {
+  TempDir dir;
+  ScopedEnv user("VESPERGLEN_REGISTRY", dir.File("user.reg").c_str());
+  ScopedEnv machine("VESPERGLEN_MACHINE_REGISTRY", dir.File("machine.reg").c_str());
+  // Scene time 2, volume 80, clock on, music on, sounds on; the fill stored.
+  WriteTextFile(dir.File("machine.reg"),
+                "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\software\\quarvix\\screensavers\\Vesperglen]\n"
+                "\"settings\"=hex:02,00,00,00,50,00,00,00,00,01,00,00,00,00,00,00,01,01,00,00\n"
+                "\"fit\"=\"fill\"\n");
+  Win32SetCommandLineOptions(Parse({"--no-clock", "--scene-time", "6"}));
+  Win32SetFillScreen(false);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\quarvix\\screensavers\\Vesperglen", 0, KEY_ALL_ACCESS, &key),
+            ERROR_SUCCESS);
+  Settings read{};
+  DWORD size = sizeof read;
+  ASSERT_EQ(RegQueryValueExA(key, "settings", nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size), ERROR_SUCCESS);
+  EXPECT_EQ(read.showTime, 0);
+  EXPECT_EQ(read.sceneChangeTime, 6);
+  EXPECT_EQ(read.volume, 80);
+  EXPECT_TRUE(Win32FillsScreen());
+
+  // Writing the record back, as every run does, stores what was there before the overrides.
+  ASSERT_EQ(RegSetValueExA(key, "settings", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&read), sizeof read),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_NE(ReadTextFile(dir.File("user.reg")).find("hex:02,00,00,00,50,00,00,00,00,01"), std::string::npos);
+  Win32SetCommandLineOptions(Parse({}));
+  Win32SetFillScreen(false);
+}
