@@ -22,9 +22,10 @@ int SoftwareDeviceResetCount(IDirect3DDevice8* device);
 // Number of Present calls the device has accepted since creation.
 int SoftwareDevicePresentCount(IDirect3DDevice8* device);
 
-// Makes devices created or reset afterwards draw into a back buffer of `width` x `height` pixels
-// whatever size they ask for; the asked-for size maps onto the whole of it, as a viewport does.
-// (0, 0) brings back the automatic choice (VESPERGLEN_SIZE, else the window's picture size).
+// Makes devices draw into a back buffer of `width` x `height` pixels whatever size they ask for
+// (devices created or reset afterwards, and existing ones after their next present); the asked-for
+// size maps onto the whole of it, as a viewport does. (0, 0) brings back the automatic choice
+// (VESPERGLEN_SIZE, else the asked-for size when recording or headless, else the window's picture).
 void SoftwareDeviceSetBackBufferSize(int width, int height);
 
 // The size of the back buffer the device draws into.
