@@ -47,7 +47,9 @@ d = x.XOpenDisplay(sys.argv[1].encode()); print(x.XDefaultRootWindow(d) if d els
 }
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+xpid=""
+spid=""
+trap 'kill $spid $xpid 2>/dev/null; rm -rf "$work"' EXIT INT TERM PIPE
 hz=$(getconf CLK_TCK)
 
 printf '%-6s %-9s %-9s %8s %8s %8s\n' build run screen saver xserver total
