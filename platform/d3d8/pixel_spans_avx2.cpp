@@ -67,7 +67,19 @@ struct PointQuads {
       : t(level), f(coords), row(level.texels + (((coords.v >> 16) & level.maskV) << level.shiftV)) {}
   void Prepare(uint32_t, int) {}
   VG_AVX2 __m256i At(uint32_t u, uint32_t v) const {
-    __m128i x = _mm_and_si128(_mm_srli_epi32(Steps(u, f.du), 16), _mm_set1_epi32(int(t.maskU)));
+    __m128i whole = _mm_srli_epi32(Steps(u, f.du), 16);
+    __m128i x = _mm_and_si128(whole, _mm_set1_epi32(int(t.maskU)));
+    if (SameRow && int32_t(f.du) >= -0x10000 && int32_t(f.du) <= 0x10000) {
+      // Steps of at most a texel: the four samples lie among four neighbouring texels, read at
+      // once and shuffled into place, unless the row wraps among them.
+      uint32_t first = (int32_t(f.du) < 0 ? u + 3 * f.du : u) >> 16;
+      uint32_t left = first & t.maskU;
+      if (left + 3 <= t.maskU) {
+        __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + left));
+        __m128i order = _mm_sub_epi32(whole, _mm_set1_epi32(int(first)));
+        return Widen(_mm_castps_si128(_mm_permutevar_ps(_mm_castsi128_ps(texels), order)));
+      }
+    }
     if (SameRow) return Widen(_mm_i32gather_epi32(reinterpret_cast<const int*>(row), x, 4));
     __m128i y = _mm_and_si128(_mm_srli_epi32(Steps(v, f.dv), 16), _mm_set1_epi32(int(t.maskV)));
     __m128i index = _mm_add_epi32(_mm_sll_epi32(y, _mm_cvtsi32_si128(t.shiftV)), x);
