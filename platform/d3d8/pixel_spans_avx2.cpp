@@ -1,8 +1,8 @@
 // The shading kernels again for processors with AVX2, four pixels a step. Along a row that stays
 // put in the texture (the common unrotated picture), each texel column a bilinear span touches is
 // lerped down once instead of once per sample. Only these functions are built for AVX2, so the
-// rest of the program runs on any x86. Spans these kernels have no faster way for, and the last
-// pixels of a span, go to the SSE2 kernels, which give the same pixels.
+// rest of the program runs on any x86. The last pixels of a span go to the SSE2 kernels, which
+// give the same pixels.
 #include "platform/d3d8/pixel_spans_avx2.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
@@ -23,11 +23,12 @@ constexpr int kChunk = 128;
 constexpr int kMaxColumns = 2 * kChunk + 8;
 constexpr int32_t kMaxCachedStep = 0x20000;
 
-// u, u + du, u + 2 du, u + 3 du.
-VG_AVX2 __m128i Steps(uint32_t u, uint32_t du) {
-  __m128i k = _mm_setr_epi32(0, 1, 2, 3);
-  return _mm_add_epi32(_mm_set1_epi32(int(u)), _mm_mullo_epi32(_mm_set1_epi32(int(du)), k));
+// 0, du, 2 du, 3 du: added to u, the coordinates of four neighbouring pixels.
+inline __m128i StepOffsets(uint32_t du) {
+  return _mm_setr_epi32(0, int(du), int(2 * du), int(3 * du));
 }
+
+VG_AVX2 __m128i Steps(uint32_t u, __m128i offsets) { return _mm_add_epi32(_mm_set1_epi32(int(u)), offsets); }
 
 // Four packed pixels widened to sixteen 16-bit channels: [p0 p1 | p2 p3].
 VG_AVX2 __m256i Widen(__m128i quad) { return _mm256_cvtepu8_epi16(quad); }
@@ -47,11 +48,12 @@ VG_AVX2 __m256i LerpLanes(__m256i a, __m256i b, __m256i weightA, __m256i weightB
   return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, weightA), _mm256_mullo_epi16(b, weightB)), 8);
 }
 
-// Each pixel's 8-bit fraction of 16.16 coordinates, in all four of its 16-bit lanes.
+// Each pixel's 8-bit fraction of 16.16 coordinates (the second byte), in all four of its 16-bit
+// lanes.
 VG_AVX2 __m256i Fractions(__m128i coords) {
-  __m128i w = _mm_and_si128(_mm_srli_epi32(coords, 8), _mm_set1_epi32(0xFF));
-  __m256i x = _mm256_cvtepu32_epi64(w);
-  return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(x, 0), 0);
+  const __m256i spread = _mm256_setr_epi8(1, -1, 1, -1, 1, -1, 1, -1, 5, -1, 5, -1, 5, -1, 5, -1,  //
+                                          9, -1, 9, -1, 9, -1, 9, -1, 13, -1, 13, -1, 13, -1, 13, -1);
+  return _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(coords), spread);
 }
 
 VG_AVX2 __m256i AlphaOf(__m256i lanes) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(lanes, 0xFF), 0xFF); }
@@ -62,12 +64,14 @@ struct PointQuads {
   WrapTexture t;
   FixedCoords f;
   const uint32_t* row;
+  __m128i uSteps, vSteps;
 
   PointQuads(const WrapTexture& level, const FixedCoords& coords)
-      : t(level), f(coords), row(level.texels + (((coords.v >> 16) & level.maskV) << level.shiftV)) {}
+      : t(level), f(coords), row(level.texels + (((coords.v >> 16) & level.maskV) << level.shiftV)),
+        uSteps(StepOffsets(coords.du)), vSteps(StepOffsets(coords.dv)) {}
   void Prepare(uint32_t, int) {}
   VG_AVX2 __m256i At(uint32_t u, uint32_t v) const {
-    __m128i whole = _mm_srli_epi32(Steps(u, f.du), 16);
+    __m128i whole = _mm_srli_epi32(Steps(u, uSteps), 16);
     __m128i x = _mm_and_si128(whole, _mm_set1_epi32(int(t.maskU)));
     if (SameRow && int32_t(f.du) >= -0x10000 && int32_t(f.du) <= 0x10000) {
       // Steps of at most a texel: the four samples lie among four neighbouring texels, read at
@@ -81,7 +85,7 @@ struct PointQuads {
       }
     }
     if (SameRow) return Widen(_mm_i32gather_epi32(reinterpret_cast<const int*>(row), x, 4));
-    __m128i y = _mm_and_si128(_mm_srli_epi32(Steps(v, f.dv), 16), _mm_set1_epi32(int(t.maskV)));
+    __m128i y = _mm_and_si128(_mm_srli_epi32(Steps(v, vSteps), 16), _mm_set1_epi32(int(t.maskV)));
     __m128i index = _mm_add_epi32(_mm_sll_epi32(y, _mm_cvtsi32_si128(t.shiftV)), x);
     return Widen(_mm_i32gather_epi32(reinterpret_cast<const int*>(t.texels), index, 4));
   }
@@ -97,9 +101,11 @@ struct RowColumnQuads {
   const uint32_t* row1;
   uint16_t fv;
   uint32_t firstU;  // 16.16 coordinate of columns[0]
+  __m128i uSteps;
   alignas(32) uint64_t columns[kMaxColumns];
 
-  RowColumnQuads(const WrapTexture& level, const FixedCoords& coords) : t(level), du(coords.du) {
+  RowColumnQuads(const WrapTexture& level, const FixedCoords& coords)
+      : t(level), du(coords.du), uSteps(StepOffsets(coords.du)) {
     row0 = t.texels + (((coords.v >> 16) & t.maskV) << t.shiftV);
     row1 = t.texels + ((((coords.v >> 16) + 1) & t.maskV) << t.shiftV);
     fv = uint16_t((coords.v >> 8) & 0xFF);
@@ -138,8 +144,61 @@ struct RowColumnQuads {
     __m256i odd = _mm256_inserti128_si256(_mm256_castsi128_si256(Pair(u + du)), Pair(u + 3 * du), 1);
     __m256i left = _mm256_unpacklo_epi64(even, odd);
     __m256i right = _mm256_unpackhi_epi64(even, odd);
-    __m256i f = Fractions(Steps(u, du));
+    __m256i f = Fractions(Steps(u, uSteps));
     return LerpLanes(left, right, _mm256_sub_epi16(_mm256_set1_epi16(256), f), f);
+  }
+};
+
+// Bilinear samples of one level where every pixel reads rows of its own (a rotated picture).
+struct CrossRowQuads {
+  WrapTexture t;
+  __m128i uSteps, vSteps;
+
+  CrossRowQuads(const WrapTexture& level, const FixedCoords& coords)
+      : t(level), uSteps(StepOffsets(coords.du)), vSteps(StepOffsets(coords.dv)) {}
+  void Prepare(uint32_t, int) {}
+
+  // The texel pairs at offsets `left` and `right` of four pixels, as [pixel 0, pixel 2] and
+  // [pixel 1, pixel 3]: the order in which lerping down and then unpacking leaves them in place.
+  VG_AVX2 void Pairs(__m128i left, __m128i right, bool wraps, __m128i* even, __m128i* odd) const {
+    const int* texels = reinterpret_cast<const int*>(t.texels);
+    if (!wraps) {
+      __m128i order = _mm_shuffle_epi32(left, _MM_SHUFFLE(3, 1, 2, 0));
+      __m256i pairs = _mm256_i32gather_epi64(reinterpret_cast<const long long*>(texels), order, 4);
+      *even = _mm256_castsi256_si128(pairs);
+      *odd = _mm256_extracti128_si256(pairs, 1);
+      return;
+    }
+    __m128i l = _mm_i32gather_epi32(texels, left, 4), r = _mm_i32gather_epi32(texels, right, 4);
+    __m128i low = _mm_unpacklo_epi32(l, r), high = _mm_unpackhi_epi32(l, r);
+    *even = _mm_unpacklo_epi64(low, high);
+    *odd = _mm_unpackhi_epi64(low, high);
+  }
+
+  VG_AVX2 __m256i At(uint32_t u, uint32_t v) const {
+    const __m128i maskU = _mm_set1_epi32(int(t.maskU)), maskV = _mm_set1_epi32(int(t.maskV));
+    const __m128i shift = _mm_cvtsi32_si128(t.shiftV), one = _mm_set1_epi32(1);
+    __m128i uq = Steps(u, uSteps), vq = Steps(v, vSteps);
+    __m128i x0 = _mm_and_si128(_mm_srli_epi32(uq, 16), maskU);
+    __m128i x1 = _mm_and_si128(_mm_add_epi32(x0, one), maskU);
+    __m128i y = _mm_srli_epi32(vq, 16);
+    __m128i row0 = _mm_sll_epi32(_mm_and_si128(y, maskV), shift);
+    __m128i row1 = _mm_sll_epi32(_mm_and_si128(_mm_add_epi32(y, one), maskV), shift);
+    bool wraps = _mm_movemask_epi8(_mm_cmpeq_epi32(x0, maskU)) != 0;
+    __m128i topEven, topOdd, bottomEven, bottomOdd;
+    Pairs(_mm_add_epi32(row0, x0), _mm_add_epi32(row0, x1), wraps, &topEven, &topOdd);
+    Pairs(_mm_add_epi32(row1, x0), _mm_add_epi32(row1, x1), wraps, &bottomEven, &bottomOdd);
+    // Each pixel's fraction down, over both texels of its pair.
+    const __m256i evenSpread = _mm256_setr_epi8(1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1,  //
+                                                9, -1, 9, -1, 9, -1, 9, -1, 9, -1, 9, -1, 9, -1, 9, -1);
+    const __m256i oddSpread = _mm256_setr_epi8(5, -1, 5, -1, 5, -1, 5, -1, 5, -1, 5, -1, 5, -1, 5, -1,  //
+                                               13, -1, 13, -1, 13, -1, 13, -1, 13, -1, 13, -1, 13, -1, 13, -1);
+    const __m256i vs = _mm256_broadcastsi128_si256(vq), full = _mm256_set1_epi16(256);
+    __m256i fvEven = _mm256_shuffle_epi8(vs, evenSpread), fvOdd = _mm256_shuffle_epi8(vs, oddSpread);
+    __m256i even = LerpLanes(Widen(topEven), Widen(bottomEven), _mm256_sub_epi16(full, fvEven), fvEven);
+    __m256i odd = LerpLanes(Widen(topOdd), Widen(bottomOdd), _mm256_sub_epi16(full, fvOdd), fvOdd);
+    __m256i f = Fractions(uq);
+    return LerpLanes(_mm256_unpacklo_epi64(even, odd), _mm256_unpackhi_epi64(even, odd), _mm256_sub_epi16(full, f), f);
   }
 };
 
@@ -249,7 +308,8 @@ VG_AVX2_KERNEL void ShadeWrapped(const SpanTexture& s, const FixedColor& color, 
     PointQuads<false> level0(s.level[0], s.coords[0]), level1(s.level[Mip ? 1 : 0], s.coords[Mip ? 1 : 0]);
     ShadeQuads<Mip, Diffuse, Blend>(s, color, done, out, level0, level1);
   } else {
-    done = 0;  // bilinear across rows: the SSE2 kernel's pair loads serve as well
+    CrossRowQuads level0(s.level[0], s.coords[0]), level1(s.level[Mip ? 1 : 0], s.coords[Mip ? 1 : 0]);
+    ShadeQuads<Mip, Diffuse, Blend>(s, color, done, out, level0, level1);
   }
   if (done == count) return;
   SpanTexture rest = s;
