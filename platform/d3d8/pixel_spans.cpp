@@ -330,7 +330,7 @@ void WriteSpan(const uint32_t* src, uint32_t* dst, int count, const bool* pass) 
 }
 
 template <bool Linear, bool Mip, SpanBlend Blend>
-ShadeSpanFunction PickShader(bool vector, SpanDiffuse diffuse) {
+ShadeSpanFunction PickShader([[maybe_unused]] bool vector, SpanDiffuse diffuse) {
 #ifdef VG_SPANS_SSE2
   if (vector) {
     switch (diffuse) {
