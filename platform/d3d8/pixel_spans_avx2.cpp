@@ -281,6 +281,41 @@ VG_AVX2 void ShadeQuads(const SpanTexture& s, const FixedColor& color, int count
   }
 }
 
+// Point samples left as they are (white diffuse, one level) along a row, steps of at most a
+// texel: eight texels read as one run and shuffled into place, clear and opaque ones never
+// widened. Returns the pixels done, a multiple of eight.
+template <SpanBlend Blend>
+VG_AVX2 int CopyTexelRuns(const SpanTexture& s, int count, uint32_t* out) {
+  const WrapTexture t = s.level[0];
+  const FixedCoords f = s.coords[0];
+  const uint32_t* row = t.texels + (((f.v >> 16) & t.maskV) << t.shiftV);
+  const __m256i offsets = _mm256_setr_epi32(0, int(f.du), int(2 * f.du), int(3 * f.du), int(4 * f.du),
+                                            int(5 * f.du), int(6 * f.du), int(7 * f.du));
+  const __m256i alphaOr = _mm256_set1_epi32(int(t.alphaOr));
+  const __m256i alpha = _mm256_set1_epi32(int(0xFF000000u));
+  uint32_t u = f.u;
+  int i = 0;
+  for (; i + 8 <= count; i += 8, u += 8 * f.du) {
+    uint32_t first = (int32_t(f.du) < 0 ? u + 7 * f.du : u) >> 16;
+    uint32_t left = first & t.maskU;
+    if (left + 7 > t.maskU) break;  // the row wraps here: the quads take over
+    __m256i whole = _mm256_srli_epi32(_mm256_add_epi32(_mm256_set1_epi32(int(u)), offsets), 16);
+    __m256i run = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + left));
+    __m256i texels = _mm256_permutevar8x32_epi32(run, _mm256_sub_epi32(whole, _mm256_set1_epi32(int(first))));
+    texels = _mm256_or_si256(texels, alphaOr);
+    __m256i a = _mm256_and_si256(texels, alpha);
+    if (Blend == SpanBlend::kOver && _mm256_testz_si256(texels, alpha)) continue;
+    if (Blend == SpanBlend::kReplace ||
+        (Blend == SpanBlend::kOver && _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, alpha)) == -1)) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), texels);
+      continue;
+    }
+    WriteQuad<Blend>(Widen(_mm256_castsi256_si128(texels)), out + i);
+    WriteQuad<Blend>(Widen(_mm256_extracti128_si256(texels, 1)), out + i + 4);
+  }
+  return i;
+}
+
 bool ShortStep(uint32_t du) { return int32_t(du) >= -kMaxCachedStep && int32_t(du) <= kMaxCachedStep; }
 
 // The span from pixel `first` on.
@@ -302,6 +337,17 @@ VG_AVX2_KERNEL void ShadeWrapped(const SpanTexture& s, const FixedColor& color, 
     RowColumnQuads level1(s.level[Mip ? 1 : 0], s.coords[Mip ? 1 : 0]);
     ShadeQuads<Mip, Diffuse, Blend>(s, color, done, out, level0, level1);
   } else if (!Linear && sameRow) {
+    if (!Mip && Diffuse == SpanDiffuse::kWhite && int32_t(s.coords[0].du) >= -0x10000 &&
+        int32_t(s.coords[0].du) <= 0x10000) {
+      int copied = CopyTexelRuns<Blend>(s, done, out);
+      if (copied > 0) {
+        SpanTexture rest = s;
+        FixedColor restColor = color;
+        Advance(rest, restColor, copied);
+        ShadeWrapped<Linear, Mip, Diffuse, Blend>(rest, restColor, count - copied, out + copied);
+        return;
+      }
+    }
     PointQuads<true> level0(s.level[0], s.coords[0]), level1(s.level[Mip ? 1 : 0], s.coords[Mip ? 1 : 0]);
     ShadeQuads<Mip, Diffuse, Blend>(s, color, done, out, level0, level1);
   } else if (!Linear) {
