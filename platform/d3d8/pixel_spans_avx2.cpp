@@ -163,10 +163,13 @@ struct CrossRowQuads {
   VG_AVX2 void Pairs(__m128i left, __m128i right, bool wraps, __m128i* even, __m128i* odd) const {
     const int* texels = reinterpret_cast<const int*>(t.texels);
     if (!wraps) {
-      __m128i order = _mm_shuffle_epi32(left, _MM_SHUFFLE(3, 1, 2, 0));
-      __m256i pairs = _mm256_i32gather_epi64(reinterpret_cast<const long long*>(texels), order, 4);
-      *even = _mm256_castsi256_si128(pairs);
-      *odd = _mm256_extracti128_si256(pairs, 1);
+      // Plain loads: they overlap from one step to the next better than a gather does.
+      const __m128i* p0 = reinterpret_cast<const __m128i*>(t.texels + _mm_cvtsi128_si32(left));
+      const __m128i* p1 = reinterpret_cast<const __m128i*>(t.texels + _mm_extract_epi32(left, 1));
+      const __m128i* p2 = reinterpret_cast<const __m128i*>(t.texels + _mm_extract_epi32(left, 2));
+      const __m128i* p3 = reinterpret_cast<const __m128i*>(t.texels + _mm_extract_epi32(left, 3));
+      *even = _mm_unpacklo_epi64(_mm_loadl_epi64(p0), _mm_loadl_epi64(p2));
+      *odd = _mm_unpacklo_epi64(_mm_loadl_epi64(p1), _mm_loadl_epi64(p3));
       return;
     }
     __m128i l = _mm_i32gather_epi32(texels, left, 4), r = _mm_i32gather_epi32(texels, right, 4);
