@@ -1,9 +1,12 @@
 // Draws the scenes of a content folder with the software device, headless, exactly as the saver's
 // frame does (without presenting), and prints milliseconds per frame (median, 95th percentile)
 // for each scene and for the frames of a scene change: the drawing thread's CPU time, which other
-// work on a shared machine barely moves, and the wall time beside it.
+// work on a shared machine barely moves, and the wall time beside it. Each back-buffer size draws
+// the same 800 x 600 drawing space, mapped through the viewport onto the larger buffer.
 // Usage: vesperglen_scene_bench [data folder, default <program folder>/share/vesperglen/Data]
 //                               [frames per scene, default 150]
+//                               [--sizes WxH,WxH,...  default 800x600,1440x1080,2880x2160]
+//                               [--kernels portable|sse2|avx2, default the fastest that runs]
 #include <windows.h>
 #include <d3d8.h>
 #include <unistd.h>
@@ -24,7 +27,9 @@
 #include "app/screen_state.h"
 #include "app/settings.h"
 #include "math/scalar.h"
+#include "platform/d3d8/pixel_spans.h"
 #include "render/device.h"
+#include "render/render_states.h"
 #include "scene/levels.h"
 #include "scene/scene_schedule.h"
 
@@ -73,31 +78,50 @@ std::string DefaultDataFolder(const char* program) {
   return path + "/share/vesperglen/Data";
 }
 
-}  // namespace
+struct Size {
+  int width, height;
+};
 
-int main(int argc, char** argv) {
-  if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::printf("usage: %s [data folder] [frames per scene]\n", argv[0]);
-    return 0;
+// "800x600,1440x1080" into sizes; false when a part is no size.
+bool ParseSizes(const char* text, std::vector<Size>* sizes) {
+  sizes->clear();
+  for (const char* p = text; *p;) {
+    int width = 0, height = 0, used = 0;
+    if (std::sscanf(p, "%dx%d%n", &width, &height, &used) != 2 || width < 1 || height < 1) return false;
+    sizes->push_back({width, height});
+    p += used;
+    if (*p == ',') ++p;
   }
-  std::string folder = argc > 1 ? argv[1] : DefaultDataFolder(argv[0]);
-  int frames = argc > 2 ? std::max(10, std::atoi(argv[2])) : 150;
-  if (chdir(folder.c_str()) != 0) {
-    std::fprintf(stderr, "no content folder %s (build the content target)\n", folder.c_str());
-    return 1;
+  return !sizes->empty();
+}
+
+bool ParseKernels(const char* name, SpanKernelSet* set) {
+  static const char* const kNames[] = {"portable", "sse2", "avx2"};
+  for (int i = 0; i < 3; ++i) {
+    if (std::strcmp(name, kNames[i]) == 0) {
+      *set = SpanKernelSet(i);
+      return true;
+    }
   }
-  BuildSqrtTable();
-  windowWidth = 800;
-  windowHeight = 600;
-  prefer32Bit = true;
-  if (!InitDevice(nullptr)) return 1;
-  SeedRandom(1);
-  extendedSettings.sceneCount = kMaxScenes;
-  settings.dayCycle = 0;
-  settings.showTime = 0;
-  LoadSceneData();
-  frameDelta = 20.0f;
-  std::printf("software device, 800 x 600, %d frames of 20 ms per scene\n", frames);
+  return false;
+}
+
+const char* KernelName(SpanKernelSet set) {
+  return set == SpanKernelSet::kAvx2 ? "AVX2" : set == SpanKernelSet::kSse2 ? "SSE2" : "portable";
+}
+
+bool UseBackBuffer(const Size& size) {
+  presentParameters.BackBufferWidth = UINT(size.width);
+  presentParameters.BackBufferHeight = UINT(size.height);
+  presentParameters.Windowed = TRUE;
+  if (FAILED(device->Reset(&presentParameters))) return false;
+  ApplyDefaultRenderStates();
+  return true;
+}
+
+void RunSize(const Size& size, int frames) {
+  std::printf("software device, %d x %d, %d frames of 20 ms per scene, %s kernels\n", size.width, size.height,
+              frames, KernelName(spanKernelSet));
   std::vector<FrameTime> all;
   for (int scene = 0; scene < SceneCount(); scene++) {
     settings.startScene = scene;
@@ -119,6 +143,62 @@ int main(int argc, char** argv) {
     if (T > 0.0f && T <= 3000.0f) change.push_back(time);
   }
   if (!change.empty()) Report("scene change, second half", change);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<const char*> positional;
+  std::vector<Size> sizes = {{800, 600}, {1440, 1080}, {2880, 2160}};
+  for (int i = 1; i < argc; i++) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf("usage: %s [data folder] [frames per scene] [--sizes WxH,...] [--kernels portable|sse2|avx2]\n"
+                  "prints CPU and wall ms per frame (median, p95) of every scene, all scenes and the second\n"
+                  "half of a scene change, for each back-buffer size\n",
+                  argv[0]);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
+      if (!ParseSizes(argv[++i], &sizes)) {
+        std::fprintf(stderr, "sizes are WxH,WxH,...\n");
+        return 1;
+      }
+    } else if (std::strcmp(argv[i], "--kernels") == 0 && i + 1 < argc) {
+      if (!ParseKernels(argv[++i], &spanKernelSet) || !SpanKernelSetRuns(spanKernelSet)) {
+        std::fprintf(stderr, "no such kernel set on this machine: %s\n", argv[i]);
+        return 1;
+      }
+    } else {
+      positional.push_back(argv[i]);
+    }
+  }
+  std::string folder = positional.size() > 0 ? positional[0] : DefaultDataFolder(argv[0]);
+  int frames = positional.size() > 1 ? std::max(10, std::atoi(positional[1])) : 150;
+  if (chdir(folder.c_str()) != 0) {
+    std::fprintf(stderr, "no content folder %s (build the content target)\n", folder.c_str());
+    return 1;
+  }
+  BuildSqrtTable();
+  windowWidth = 800;
+  windowHeight = 600;
+  prefer32Bit = true;
+  if (!InitDevice(nullptr)) return 1;
+  SeedRandom(1);
+  extendedSettings.sceneCount = kMaxScenes;
+  settings.dayCycle = 0;
+  settings.showTime = 0;
+  frameDelta = 20.0f;
+  bool loaded = false;
+  for (const Size& size : sizes) {
+    if (!UseBackBuffer(size)) {
+      std::fprintf(stderr, "the device takes no %d x %d back buffer\n", size.width, size.height);
+      continue;
+    }
+    // Managed textures outlive a reset, so the content loads once.
+    if (!loaded) LoadSceneData();
+    loaded = true;
+    RunSize(size, frames);
+  }
   ReleaseDevice();
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "platform/d3d8/pixel_spans.h"
 
+#include "platform/d3d8/pixel_spans_avx2.h"
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
 #define VG_SPANS_SSE2 1
@@ -217,13 +219,14 @@ void ShadeSpan(const SpanTexture& s, const FixedColor& color, int count, uint32_
       texels = LerpLanes(texels, second, weight0, weight1);
     }
     texels = _mm_or_si128(texels, alphaOr);
+    // The ramp steps past skipped pixels too.
+    const __m128i diffuse = Diffuse == SpanDiffuse::kGouraud ? ramp.NextPair() : flatLanes;
     // Clear texels blended by their alpha leave the target as it is, whatever the diffuse.
     if (Blend == SpanBlend::kOver && _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(texels, alphaLanes),
                                                                        _mm_setzero_si128())) == 0xFFFF) {
       continue;
     }
-    if (Diffuse == SpanDiffuse::kFlat) texels = Mul255Lanes(texels, flatLanes);
-    if (Diffuse == SpanDiffuse::kGouraud) texels = Mul255Lanes(texels, ramp.NextPair());
+    if (Diffuse != SpanDiffuse::kWhite) texels = Mul255Lanes(texels, diffuse);
     WritePair<Blend>(texels, out + i);
   }
   if (i < count) {
@@ -293,13 +296,13 @@ void ShadeWrappedScalar(const SpanTexture& texture, const FixedColor& color, int
   }
 }
 
-template <SpanBlend Blend, bool AlphaTest>
+template <SpanBlend Blend, bool AlphaTest, bool Vector>
 void WriteSpan(const uint32_t* src, uint32_t* dst, int count, const bool* pass) {
   int i = 0;
 #ifdef VG_SPANS_SSE2
   const __m128i zero = _mm_setzero_si128();
   const __m128i opaque = _mm_set1_epi32(255);
-  for (; i + 4 <= count; i += 4) {
+  for (; Vector && i + 4 <= count; i += 4) {
     __m128i s = Load(src + i);
     __m128i alpha = _mm_srli_epi32(s, 24);
     // Blending by source alpha: clear texels leave the target as it is, opaque ones replace it.
@@ -327,51 +330,100 @@ void WriteSpan(const uint32_t* src, uint32_t* dst, int count, const bool* pass) 
 }
 
 template <bool Linear, bool Mip, SpanBlend Blend>
-ShadeSpanFunction PickShader(SpanDiffuse diffuse) {
+ShadeSpanFunction PickShader([[maybe_unused]] bool vector, SpanDiffuse diffuse) {
 #ifdef VG_SPANS_SSE2
-  switch (diffuse) {
-    case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, Mip, SpanDiffuse::kGouraud, Blend>;
-    case SpanDiffuse::kFlat: return ShadeWrapped<Linear, Mip, SpanDiffuse::kFlat, Blend>;
-    default: return ShadeWrapped<Linear, Mip, SpanDiffuse::kWhite, Blend>;
+  if (vector) {
+    switch (diffuse) {
+      case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, Mip, SpanDiffuse::kGouraud, Blend>;
+      case SpanDiffuse::kFlat: return ShadeWrapped<Linear, Mip, SpanDiffuse::kFlat, Blend>;
+      default: return ShadeWrapped<Linear, Mip, SpanDiffuse::kWhite, Blend>;
+    }
   }
-#else
+#endif
   switch (diffuse) {
     case SpanDiffuse::kGouraud: return ShadeWrappedScalar<Linear, Mip, SpanDiffuse::kGouraud, Blend>;
     case SpanDiffuse::kFlat: return ShadeWrappedScalar<Linear, Mip, SpanDiffuse::kFlat, Blend>;
     default: return ShadeWrappedScalar<Linear, Mip, SpanDiffuse::kWhite, Blend>;
   }
-#endif
 }
 
 template <bool Linear, bool Mip>
-ShadeSpanFunction PickShader(SpanDiffuse diffuse, SpanBlend blend) {
+ShadeSpanFunction PickShader(bool vector, SpanDiffuse diffuse, SpanBlend blend) {
   switch (blend) {
-    case SpanBlend::kOver: return PickShader<Linear, Mip, SpanBlend::kOver>(diffuse);
-    case SpanBlend::kAddBySourceColor: return PickShader<Linear, Mip, SpanBlend::kAddBySourceColor>(diffuse);
-    default: return PickShader<Linear, Mip, SpanBlend::kReplace>(diffuse);
+    case SpanBlend::kOver: return PickShader<Linear, Mip, SpanBlend::kOver>(vector, diffuse);
+    case SpanBlend::kAddBySourceColor: return PickShader<Linear, Mip, SpanBlend::kAddBySourceColor>(vector, diffuse);
+    default: return PickShader<Linear, Mip, SpanBlend::kReplace>(vector, diffuse);
   }
 }
 
 template <bool Linear>
-ShadeSpanFunction PickShader(bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
-  return mipBlend ? PickShader<Linear, true>(diffuse, blend) : PickShader<Linear, false>(diffuse, blend);
+ShadeSpanFunction PickShader(bool vector, bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
+  return mipBlend ? PickShader<Linear, true>(vector, diffuse, blend) : PickShader<Linear, false>(vector, diffuse, blend);
 }
 
 template <SpanBlend Blend>
-WriteSpanFunction PickWrite(bool alphaTest) {
-  return alphaTest ? WriteSpan<Blend, true> : WriteSpan<Blend, false>;
+WriteSpanFunction PickWrite(bool vector, bool alphaTest) {
+  if (vector) return alphaTest ? WriteSpan<Blend, true, true> : WriteSpan<Blend, false, true>;
+  return alphaTest ? WriteSpan<Blend, true, false> : WriteSpan<Blend, false, false>;
+}
+
+bool ProcessorHasAvx2() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
 }
 
 }  // namespace
 
+SpanKernelSet FastestSpanKernelSet() {
+  if (SpanKernelSetRuns(SpanKernelSet::kAvx2)) return SpanKernelSet::kAvx2;
+  return SpanKernelSetRuns(SpanKernelSet::kSse2) ? SpanKernelSet::kSse2 : SpanKernelSet::kPortable;
+}
+
+bool SpanKernelSetRuns(SpanKernelSet set) {
+  switch (set) {
+    case SpanKernelSet::kAvx2: {
+      static const bool runs = PickWrapShaderAvx2(false, false, SpanDiffuse::kWhite, SpanBlend::kReplace) &&
+                               ProcessorHasAvx2();
+      return runs;
+    }
+#ifdef VG_SPANS_SSE2
+    case SpanKernelSet::kSse2: return true;
+#endif
+    case SpanKernelSet::kPortable: return true;
+    default: return false;
+  }
+}
+
+SpanKernelSet spanKernelSet = FastestSpanKernelSet();
+
+ShadeSpanFunction PickWrapShader(SpanKernelSet set, bool linear, bool mipBlend, SpanDiffuse diffuse,
+                                 SpanBlend blend) {
+  if (set == SpanKernelSet::kAvx2 && SpanKernelSetRuns(set)) {
+    return PickWrapShaderAvx2(linear, mipBlend, diffuse, blend);
+  }
+  bool vector = set != SpanKernelSet::kPortable && SpanKernelSetRuns(SpanKernelSet::kSse2);
+  return linear ? PickShader<true>(vector, mipBlend, diffuse, blend)
+                : PickShader<false>(vector, mipBlend, diffuse, blend);
+}
+
+WriteSpanFunction PickWriteSpan(SpanKernelSet set, SpanBlend blend, bool alphaTest) {
+  // The target writes run far less than the shading; AVX2 leaves them to SSE2.
+  bool vector = set != SpanKernelSet::kPortable && SpanKernelSetRuns(SpanKernelSet::kSse2);
+  switch (blend) {
+    case SpanBlend::kOver: return PickWrite<SpanBlend::kOver>(vector, alphaTest);
+    case SpanBlend::kAddBySourceColor: return PickWrite<SpanBlend::kAddBySourceColor>(vector, alphaTest);
+    default: return PickWrite<SpanBlend::kReplace>(vector, alphaTest);
+  }
+}
+
 ShadeSpanFunction PickWrapShader(bool linear, bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
-  return linear ? PickShader<true>(mipBlend, diffuse, blend) : PickShader<false>(mipBlend, diffuse, blend);
+  return PickWrapShader(spanKernelSet, linear, mipBlend, diffuse, blend);
 }
 
 WriteSpanFunction PickWriteSpan(SpanBlend blend, bool alphaTest) {
-  switch (blend) {
-    case SpanBlend::kOver: return PickWrite<SpanBlend::kOver>(alphaTest);
-    case SpanBlend::kAddBySourceColor: return PickWrite<SpanBlend::kAddBySourceColor>(alphaTest);
-    default: return PickWrite<SpanBlend::kReplace>(alphaTest);
-  }
+  return PickWriteSpan(spanKernelSet, blend, alphaTest);
 }

@@ -102,3 +102,15 @@ ShadeSpanFunction PickWrapShader(bool linear, bool mipBlend, SpanDiffuse diffuse
 // accepts.
 using WriteSpanFunction = void (*)(const uint32_t* src, uint32_t* dst, int count, const bool* pass);
 WriteSpanFunction PickWriteSpan(SpanBlend blend, bool alphaTest);
+
+// The kernels come in one set per instruction set; all give the same pixels. The pickers above
+// take the fastest set this processor runs, chosen once. Naming a set is for tests and
+// benchmarks; a set the build or the processor lacks falls back to the next one down.
+enum class SpanKernelSet { kPortable, kSse2, kAvx2 };
+SpanKernelSet FastestSpanKernelSet();
+bool SpanKernelSetRuns(SpanKernelSet set);
+// The set the set-less pickers use; starts as the fastest.
+extern SpanKernelSet spanKernelSet;
+ShadeSpanFunction PickWrapShader(SpanKernelSet set, bool linear, bool mipBlend, SpanDiffuse diffuse,
+                                 SpanBlend blend);
+WriteSpanFunction PickWriteSpan(SpanKernelSet set, SpanBlend blend, bool alphaTest);

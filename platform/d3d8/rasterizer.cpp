@@ -594,6 +594,11 @@ void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
   t.flatFixed = FlatFixed(c0);
   ChooseLevels(s, t, (xs[0] + xs[1] + xs[2]) / 3.0f, (ys[0] + ys[1] + ys[2]) / 3.0f);
   t.fastShader = PickFastShader(c, t, &t.span, &t.shadeIntoTarget);
+  // Blended over the target by its alpha, a texture times a clear diffuse leaves every pixel as
+  // it was (the incoming scene's first frames).
+  if (t.fastShader && t.shadeIntoTarget && c.spanBlend == SpanBlend::kOver && t.flat && (t.flatColor >> 24) == 0) {
+    return;
+  }
   OutputFunction output = PickOutput(c);
 
   // Rows top to bottom: sort the corners by y.
