@@ -1,8 +1,10 @@
 #!/bin/bash
 # Records the sound of short runs of both builds with MP3 and with module music as "musicname"
 # (ambient sounds off) and checks each recording with sox: heard (RMS), still heard in its last
-# two seconds (the music loops) and not clipped (peaks below full scale). The Windows build runs
-# under wine64 on an Xvfb screen; the Linux one is the host build of build/win64.
+# two seconds (the music loops) and not clipped (peaks below full scale). Broken music files
+# (noise behind an ID3 tag; an MP3 with damaged frames) must leave the run going to its end, the
+# first one silent. The Windows build runs under wine64 on an Xvfb screen; the Linux one is the
+# host build of build/win64.
 # Recordings and logs go to build/win64/music_check. Builds first unless VG_SKIP_BUILD=1.
 #   VG_MUSIC_FRAMES  presented frames of each run (default 100, 100 ms each)
 set -uo pipefail
@@ -22,7 +24,7 @@ if [ "${VG_SKIP_BUILD:-0}" != 1 ]; then
   scripts/build_windows.sh win64 || exit 1
   cmake --build "$build/host" -j"${VG_JOBS:-2}" --target vesperglen || exit 1
 fi
-for tool in wine Xvfb sox; do
+for tool in wine Xvfb sox python3; do
   command -v $tool > /dev/null || { echo "wine_music_check: $tool is missing (scripts/install_deps.sh ci)" >&2; exit 2; }
 done
 
@@ -73,6 +75,21 @@ judge() {
   fi
 }
 
+# A run that ended early (a crash) records less than its virtual time.
+judge_broken() {
+  local name=$1 wav=$2 silent=$3 length rms
+  length=$(soxi -D "$wav" 2> /dev/null)
+  rms=$(sox_figure "$wav" "RMS     amplitude" 0 "$seconds")
+  if awk -v l="${length:-0}" -v s="$seconds" -v r="${rms:-1}" -v quiet="$silent" \
+       'BEGIN { exit !(l >= s - 0.2 && (!quiet || r == 0)) }'; then
+    echo "PASS $name: ran its ${length} s, RMS $rms"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name: recorded ${length:-nothing} s of $seconds, RMS $rms (see ${wav%.wav}.log)"
+    failed=$((failed + 1))
+  fi
+}
+
 record_windows() {
   local music=$1 wav=$2
   wine reg add "$key" /f /v settings /t REG_BINARY /d $settings_hex > /dev/null 2>&1
@@ -104,6 +121,25 @@ record_linux "$mp3" "$check/linux_mp3.wav"
 judge "linux mp3" "$check/linux_mp3.wav"
 record_linux music.xm "$check/linux_xm.wav"
 judge "linux xm" "$check/linux_xm.wav"
+
+python3 - "$mp3" "$check" <<'PY'
+import sys
+mp3, out = sys.argv[1], sys.argv[2]
+noise = bytes((i * 7919 + i // 13) % 251 for i in range(20000))
+open(out + "/noise.mp3", "wb").write(b"ID3" + noise)
+damaged = bytearray(open(mp3, "rb").read())
+for i in range(600, len(damaged) - 40, 97):
+    damaged[i:i + 40] = noise[i % 1000:i % 1000 + 40]
+open(out + "/damaged.mp3", "wb").write(bytes(damaged))
+PY
+for broken in noise damaged; do
+  silent=0
+  [ $broken = noise ] && silent=1
+  record_windows "$(wine winepath -w "$check/$broken.mp3" | tr -d '\r')" "$check/windows_$broken.wav"
+  judge_broken "windows $broken mp3" "$check/windows_$broken.wav" $silent
+  record_linux "$check/$broken.mp3" "$check/linux_$broken.wav"
+  judge_broken "linux $broken mp3" "$check/linux_$broken.wav" $silent
+done
 
 echo "wine_music_check: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
