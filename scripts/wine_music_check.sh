@@ -6,15 +6,20 @@
 # first one silent. The Windows build runs under wine64 on an Xvfb screen; the Linux one is the
 # host build of build/win64.
 # Recordings and logs go to build/win64/music_check. Builds first unless VG_SKIP_BUILD=1.
-#   VG_MUSIC_FRAMES  presented frames of each run (default 100, 100 ms each)
+#   VG_MUSIC_FRAMES  presented frames of each MP3 run (default 100, 100 ms each); the module runs
+#                    are 600 frames, past the module's return from its last order at 50 s
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=$root/build/win64
 check=$build/music_check
 package=$build/package/Vesperglen
-frames=${VG_MUSIC_FRAMES:-100}
-seconds=$((frames / 10))
+mp3_frames=${VG_MUSIC_FRAMES:-100}
+module_frames=600
+use_frames() {
+  frames=$1
+  seconds=$((frames / 10))
+}
 key='HKLM\software\quarvix\screensavers\Vesperglen'
 # 30 s scenes, volume 80, clock shown, music on, ambient sounds off.
 settings_hex=0000000050000000000100000000000001000000
@@ -113,14 +118,17 @@ record_linux() {
 (cd "$package" && wine cmd /c install.bat) > "$check/install.log" 2>&1
 "$build/host/tools/vesperglen_content" --registry "$check/machine.reg" "$package" > /dev/null
 
+use_frames "$mp3_frames"
 record_windows "$(wine winepath -w "$mp3" | tr -d '\r')" "$check/windows_mp3.wav"
 judge "windows mp3" "$check/windows_mp3.wav"
-record_windows music.xm "$check/windows_xm.wav"
-judge "windows xm" "$check/windows_xm.wav"
 record_linux "$mp3" "$check/linux_mp3.wav"
 judge "linux mp3" "$check/linux_mp3.wav"
+use_frames "$module_frames"
+record_windows music.xm "$check/windows_xm.wav"
+judge "windows xm" "$check/windows_xm.wav"
 record_linux music.xm "$check/linux_xm.wav"
 judge "linux xm" "$check/linux_xm.wav"
+use_frames "$mp3_frames"
 
 python3 - "$mp3" "$check" <<'PY'
 import sys
