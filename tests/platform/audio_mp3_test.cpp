@@ -106,10 +106,11 @@ TEST(Mp3Frames, HeadersAreReadAndAStreamIsFoundOnlyWhereFramesFollowEachOther) {
   EXPECT_EQ(frame.rate, 32000);
   EXPECT_EQ(frame.channels, 1);
 
-  // Two frames of silence-length payload after junk holding a stray sync pattern.
+  // Two frames with empty bodies, after junk that holds a stray frame header.
   std::string frames(2 * 418, '\0');
   for (int k = 0; k < 2; ++k) frames.replace(418 * k, 4, reinterpret_cast<const char*>(mpeg1Mono), 4);
-  const std::string junk = std::string("junk\xFF\xFB\x92\xC4 more junk", 20);
+  const char junkBytes[] = "junk\xFF\xFB\x92\xC4 more junk";
+  const std::string junk(junkBytes, sizeof(junkBytes) - 1);
   const std::string found = junk + frames;
   ASSERT_TRUE(FindFirstMp3Frame(Bytes(found), found.size(), &frame));
   EXPECT_EQ(frame.offset, junk.size()) << "the stray header has no frame behind it";
