@@ -3,6 +3,7 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(VORBIS IMPORTED_TARGET vorbisfile vorbisenc vorbis ogg)
 pkg_check_modules(OPENMPT IMPORTED_TARGET libopenmpt)
+pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 find_package(Threads REQUIRED)
 
 # Headers that stand in for the Windows SDK, Direct3D 8, the Direct3D utility library and the
@@ -22,12 +23,14 @@ file(GLOB VG_PLATFORM_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/platform/audio/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/audio/sdl/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/audio/openmpt/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/audio/mpg123/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/record/*.cpp)
 list(FILTER VG_PLATFORM_SOURCES EXCLUDE REGEX ".*/main_linux\\.cpp$")
 
 add_library(vg_platform STATIC ${VG_PLATFORM_SOURCES})
 target_include_directories(vg_platform PUBLIC ${VG_PLATFORM_INCLUDES} ${CMAKE_SOURCE_DIR})
 target_link_libraries(vg_platform PUBLIC PkgConfig::SDL2 Threads::Threads ${CMAKE_DL_LIBS})
+target_link_libraries(vg_platform PUBLIC PkgConfig::MPG123)
 if(OPENMPT_FOUND)
   target_link_libraries(vg_platform PUBLIC PkgConfig::OPENMPT)
 endif()
@@ -44,6 +47,7 @@ target_link_libraries(vg_all INTERFACE -Wl,--start-group vg_system vg_platform -
 if(OPENMPT_FOUND)
   target_link_libraries(vg_all INTERFACE PkgConfig::OPENMPT)
 endif()
+target_link_libraries(vg_all INTERFACE PkgConfig::MPG123)
 
 add_executable(vesperglen platform/win32/main_linux.cpp)
 target_link_libraries(vesperglen PRIVATE vg_all)

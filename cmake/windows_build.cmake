@@ -29,6 +29,21 @@ file(GLOB VG_PLATFORM_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/platform/audio/winmm/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/record/*.cpp)
 
+# Module music: libxmp from its Debian source package (scripts/build_windows.sh fetches it),
+# compiled into the saver. Without it modules stay silent.
+set(VG_XMP_SOURCE "" CACHE PATH "Unpacked libxmp source package")
+if(VG_XMP_SOURCE)
+  file(GLOB VG_XMP_SOURCES ${VG_XMP_SOURCE}/src/*.c ${VG_XMP_SOURCE}/src/loaders/*.c)
+  add_library(vg_xmp STATIC ${VG_XMP_SOURCES})
+  target_include_directories(vg_xmp PUBLIC ${VG_XMP_SOURCE}/include PRIVATE ${VG_XMP_SOURCE}/src)
+  target_compile_definitions(vg_xmp PUBLIC BUILDING_STATIC
+    PRIVATE LIBXMP_NO_PROWIZARD LIBXMP_NO_DEPACKERS)
+  target_compile_options(vg_xmp PRIVATE -w)
+  list(APPEND VG_PLATFORM_SOURCES ${CMAKE_SOURCE_DIR}/platform/audio/xmp/module_xmp.cpp)
+else()
+  list(APPEND VG_PLATFORM_SOURCES ${CMAKE_SOURCE_DIR}/platform/audio/none/module_absent.cpp)
+endif()
+
 # d3d8.dll: mingw-w64 has an import library for i686 only; the other is made from its exports.
 set(VG_D3D8_LIBRARY d3d8)
 if(VG_WINDOWS_ARCH STREQUAL "win64")
@@ -89,6 +104,7 @@ target_include_directories(vesperglen SYSTEM PRIVATE /usr/include/stb)
 target_link_options(vesperglen PRIVATE -static -static-libgcc -static-libstdc++)
 target_link_libraries(vesperglen PRIVATE
   ${VG_D3D8_LIBRARY} winmm shlwapi comctl32 shell32 gdi32 user32 advapi32)
+target_link_libraries(vesperglen PRIVATE msacm32 $<$<BOOL:${VG_XMP_SOURCE}>:vg_xmp>)
 add_dependencies(vesperglen content)
 if(TARGET d3d8_import)
   add_dependencies(vesperglen d3d8_import)

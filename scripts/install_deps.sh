@@ -5,6 +5,7 @@ set -e
 mode=${1:-test}
 packages="build-essential cmake pkg-config libsdl2-dev libstb-dev libvorbis-dev libopenmpt-dev
   libgtest-dev fonts-dejavu-core locales"
+packages="$packages libmpg123-dev"
 case "$mode" in
   run) packages="$packages imagemagick" ;;
   test) ;;

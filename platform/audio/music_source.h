@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <vector>
 
+struct Mp3Frame;
 struct PcmBuffer;
 
 class MusicSource {
@@ -46,9 +47,12 @@ class DecodedStream : public MusicSource {
   double framesPlayed = 0;
 };
 
-// Ogg Vorbis, WAV (and MP3 where the build has a decoder), told apart by their first bytes.
+// Ogg Vorbis, WAV and MP3, told apart by their first bytes.
 // Takes ownership of `data` (allocated with new[]). nullptr when the format is not known.
 MusicSource* OpenStreamSource(unsigned char* data, size_t size);
+// MP3 from its first frame on; per platform. Takes ownership of `data`; nullptr when no decoder
+// takes it.
+MusicSource* OpenMp3Source(unsigned char* data, size_t size, const Mp3Frame& first);
 // Module music; per platform. nullptr when the data is no module or the build has no module library.
 MusicSource* OpenModuleSource(const unsigned char* data, size_t size);
 

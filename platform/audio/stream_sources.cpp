@@ -1,7 +1,8 @@
-// File streams: WAV and Ogg Vorbis, decoded a chunk at a time while they play.
+// File streams: WAV, Ogg Vorbis and MP3, decoded a chunk at a time while they play.
 #include <algorithm>
 #include <cstring>
 
+#include "platform/audio/mp3_frames.h"
 #include "platform/audio/music_source.h"
 #include "platform/audio/vorbis.h"
 #include "platform/audio/wav_format.h"
@@ -127,6 +128,8 @@ MusicSource* OpenStreamSource(unsigned char* data, size_t size) {
   }
   WavLayout layout;
   if (ParseWav(data, size, &layout)) return new PcmStream(data, layout);
+  Mp3Frame first;
+  if (FindFirstMp3Frame(data, size, &first)) return OpenMp3Source(data, size, first);
   delete[] data;
   return nullptr;
 }

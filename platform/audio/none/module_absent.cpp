@@ -1,4 +1,4 @@
-// Module music in the Windows build: no module library is linked, so modules stay silent.
+// Module music in a build without a module library: modules stay silent.
 #include <cstdio>
 
 #include "platform/audio/music_source.h"
