@@ -7,8 +7,16 @@
 
 namespace {
 
+// stb_image also takes fill bytes before the start marker (0xFF 0xFF 0xD8) for a JPEG; so do we,
+// so that every file its JPEG reader would see goes through the JPEG decoder.
+bool StartsLikeJpeg(const BYTE* data, UINT size) {
+  UINT i = 1;
+  while (i < size && data[i] == 0xFF) ++i;
+  return size >= 2 && data[0] == 0xFF && i < size && data[i] == 0xD8;
+}
+
 D3DXIMAGE_FILEFORMAT FileTypeOf(const BYTE* data, UINT size) {
-  if (size >= 2 && data[0] == 0xFF && data[1] == 0xD8) return D3DXIFF_JPG;
+  if (StartsLikeJpeg(data, size)) return D3DXIFF_JPG;
   if (size >= 2 && data[0] == 'B' && data[1] == 'M') return D3DXIFF_BMP;
   if (size >= 4 && data[0] == 0x89 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G') {
     return D3DXIFF_PNG;
@@ -88,12 +96,15 @@ void SourceSpan(int i, int n, int sourceSize, int* first, int* last) {
 
 }  // namespace
 
-bool DecodePicture(const void* data, UINT size, Picture* picture) {
-  if (!data || size == 0 || size > 0x7FFFFFFFu) return false;
-  const BYTE* bytes = static_cast<const BYTE*>(data);
+bool PictureSizeAllowed(int width, int height) {
+  return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+         int64_t(width) * height <= kMaxPicturePixels;
+}
+
+bool DecodeWithStb(const BYTE* bytes, UINT size, Picture* picture) {
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels)) return false;
-  if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return false;
+  if (!PictureSizeAllowed(width, height)) return false;
   stbi_uc* rgba = stbi_load_from_memory(bytes, static_cast<int>(size), &width, &height, &channels, 4);
   if (!rgba) return false;
   picture->width = width;
@@ -107,6 +118,13 @@ bool DecodePicture(const void* data, UINT size, Picture* picture) {
   }
   stbi_image_free(rgba);
   return true;
+}
+
+bool DecodePicture(const void* data, UINT size, Picture* picture) {
+  if (!data || size == 0 || size > 0x7FFFFFFFu) return false;
+  const BYTE* bytes = static_cast<const BYTE*>(data);
+  if (FileTypeOf(bytes, size) == D3DXIFF_JPG) return DecodeJpeg(bytes, size, picture);
+  return DecodeWithStb(bytes, size, picture);
 }
 
 void DescribePicture(const Picture& picture, D3DXIMAGE_INFO* info) {

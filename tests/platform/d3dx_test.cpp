@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "d3dx8.h"
+#include "platform/d3dx/picture.h"
 #include "support/picture_files.h"
 
 namespace {
@@ -94,6 +95,73 @@ TEST_F(D3dxTest, ProgressiveJpegDecodes) {
   file.insert(file.end(), rest.begin(), rest.end());
   ASSERT_EQ(Load(file, 1, D3DFMT_UNKNOWN), D3D_OK);
   for (uint32_t texel : ReadTexels(texture)) EXPECT_TRUE(ColourNear(texel, 0x909090, 1));
+}
+
+// A Huffman table segment listing 17 codes of every length, 272 in all: more than any table
+// holds. Placed before or after the frame header, the picture is refused without a read or a
+// write outside the decoder's tables, on this platform's decoder and on the one the Windows
+// build keeps.
+Bytes OverlongHuffmanTable() {
+  Bytes segment = {0xFF, 0xC4, 0x01, 0x23, 0x00};
+  segment.insert(segment.end(), 16, 17);
+  for (int i = 0; i < 272; ++i) segment.push_back(static_cast<unsigned char>(i));
+  return segment;
+}
+
+TEST_F(D3dxTest, JpegWithAnOverlongHuffmanTableIsRefused) {
+  Bytes good = EncodeJpeg(16, 16, SolidPixels(16, 16, 0x406080));
+  Bytes early = {0xFF, 0xD8};
+  Bytes table = OverlongHuffmanTable();
+  early.insert(early.end(), table.begin(), table.end());
+  early.insert(early.end(), good.begin() + 2, good.end());
+  Bytes late = good;
+  late.insert(late.end() - 2, table.begin(), table.end());
+  // stb_image reads a JPEG after fill bytes too, whatever decoder the rest goes to.
+  Bytes filled = {0xFF, 0xFF};
+  filled.insert(filled.end(), early.begin() + 1, early.end());
+  for (const Bytes& file : {early, late, filled}) {
+    EXPECT_TRUE(FAILED(Load(file, 1, D3DFMT_UNKNOWN)));
+    Picture picture;
+    EXPECT_FALSE(DecodeJpegWithStb(file.data(), static_cast<UINT>(file.size()), &picture));
+  }
+  Picture picture;
+  ASSERT_TRUE(DecodeJpegWithStb(good.data(), static_cast<UINT>(good.size()), &picture));
+  EXPECT_TRUE(ColourNear(picture.argb[17], 0x406080, 6));
+}
+
+// The declared size of a JPEG's frame, patched into a real file.
+Bytes WithFrameSize(Bytes jpeg, int width, int height) {
+  for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+      jpeg[i + 5] = static_cast<unsigned char>(height >> 8);
+      jpeg[i + 6] = static_cast<unsigned char>(height);
+      jpeg[i + 7] = static_cast<unsigned char>(width >> 8);
+      jpeg[i + 8] = static_cast<unsigned char>(width);
+      break;
+    }
+  }
+  return jpeg;
+}
+
+// A few bytes declaring more texels than any device texture holds must not make them.
+TEST_F(D3dxTest, PicturesLargerThanTheLargestTextureAreRefusedBeforeDecoding) {
+  Bytes jpeg = EncodeJpeg(8, 8, SolidPixels(8, 8, 0x808080));
+  Bytes tga = EncodeTga(2, 2, SolidPixels(2, 2, 0x808080));
+  auto tgaOf = [&](int width, int height) {
+    Bytes file = tga;
+    file[12] = static_cast<unsigned char>(width);
+    file[13] = static_cast<unsigned char>(width >> 8);
+    file[14] = static_cast<unsigned char>(height);
+    file[15] = static_cast<unsigned char>(height >> 8);
+    return file;
+  };
+  for (const Bytes& file : {tgaOf(8192, 4096), tgaOf(65535, 65535), tgaOf(4097, 4096),
+                            WithFrameSize(jpeg, 65535, 65535), WithFrameSize(jpeg, 4096, 4097)}) {
+    EXPECT_TRUE(FAILED(Load(file, 1, D3DFMT_UNKNOWN)));
+    EXPECT_EQ(texture, nullptr);
+  }
+  EXPECT_EQ(Load(tgaOf(4096, 1), 1, D3DFMT_UNKNOWN), D3D_OK);
+  EXPECT_EQ(Load(WithFrameSize(jpeg, 16, 8), 1, D3DFMT_UNKNOWN), D3D_OK);
 }
 
 TEST_F(D3dxTest, MipChainsAreBoxFilteredAndSizedByTheRequest) {
