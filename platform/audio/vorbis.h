@@ -11,8 +11,8 @@
 // nothing it took when a broken file makes it stop, and a file's codebooks may ask for megabytes.
 constexpr int kVorbisArenaBytes = 2 << 20;
 
-// False for a comment header that lists more comments, or a longer vendor text, than any real
-// file has; stb_vorbis fails to clean up after a list it cannot allocate.
+// False for a comment header stb_vorbis cannot read safely: laid out unusually, or with
+// negative lengths, or more or longer comments than real files have.
 bool VorbisCommentsFit(const unsigned char* data, size_t size);
 
 // Null when the data is no Ogg Vorbis stream; *arena must outlive the decoder.

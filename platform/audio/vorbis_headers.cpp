@@ -1,6 +1,10 @@
-// The comment header of an Ogg Vorbis file, read the way stb_vorbis reads it, before it does:
-// a comment count it cannot allocate a list for makes it dereference the missing list while it
-// cleans up.
+// The comment header of an Ogg Vorbis file, checked before stb_vorbis reads it. stb_vorbis
+// trusts its counts and lengths: a negative length makes it write before its buffer, and a list
+// it cannot allocate makes it dereference the missing list while it cleans up.
+//
+// Only plainly laid out headers pass: every page of the packet whole, in order and flagged as
+// stb_vorbis expects, the packet holding every field. Then the decoder reads exactly the bytes
+// read here, and the limits below hold for what it reads.
 #include "platform/audio/vorbis.h"
 
 #include <cstdint>
@@ -8,86 +12,91 @@
 
 namespace {
 
-constexpr int kEndOfPacket = -1;
-constexpr int kMaxVendorLength = 1 << 16;
+constexpr int kMaxTextLength = 1 << 16;
 constexpr int kMaxComments = 1 << 14;
+constexpr size_t kPageHeaderSize = 27;
+// The identification packet is one 30-byte segment on the first page, or the decoder refuses
+// the file by itself; the comment packet starts on the page after it.
+constexpr size_t kSecondPage = kPageHeaderSize + 1 + 30;
 
-// Packet bytes across page boundaries: a byte of a segment past the end of the file reads as 0,
-// a packet that ends or a page that does not continue it gives kEndOfPacket from then on.
 struct PacketReader {
   const unsigned char* data;
   size_t size;
-  size_t page = 0;       // offset of the current page
-  int segment = 0;       // next segment of the page
-  size_t at = 0;         // next byte of the file
-  int left = 0;          // bytes left in the current segment
+  size_t page = 0;
+  int segment = 0;   // next segment of the page
+  size_t at = 0;     // next byte of the file
+  int left = 0;      // bytes left in the current segment
   bool lastSegment = false;
-  bool ended = false;
+  bool broken = false;
 
-  int Byte(size_t i) const { return i < size ? data[i] : 0; }
+  int SegmentCount() const { return data[page + 26]; }
 
   bool StartPage(size_t offset, bool continued) {
-    if (offset + 27 > size || std::memcmp(data + offset, "OggS", 4) != 0 || data[offset + 4] != 0) return false;
-    if (continued && (data[offset + 5] & 1) == 0) return false;
+    if (offset > size || size - offset < kPageHeaderSize || std::memcmp(data + offset, "OggS", 4) != 0 ||
+        data[offset + 4] != 0 || ((data[offset + 5] & 1) != 0) != continued || data[offset + 26] == 0) {
+      return false;
+    }
+    size_t body = offset + kPageHeaderSize + data[offset + 26];
+    if (body > size) return false;
+    size_t end = body;
+    for (size_t i = offset + kPageHeaderSize; i < body; ++i) end += data[i];
+    if (end > size) return false;
     page = offset;
     segment = 0;
-    at = offset + 27 + data[offset + 26];
+    at = body;
     return true;
   }
 
   bool NextSegment() {
-    int count = Byte(page + 26);
-    if (segment == count) {
-      size_t next = at;
-      if (!StartPage(next, true)) return false;
-      count = Byte(page + 26);
-      if (count == 0) return false;
-    }
-    left = Byte(page + 27 + size_t(segment));
+    if (lastSegment) return false;
+    if (segment == SegmentCount() && !StartPage(at, true)) return false;
+    left = data[page + kPageHeaderSize + size_t(segment)];
     lastSegment = left < 255;
     ++segment;
-    return true;
+    return left > 0;
   }
 
   int Get8() {
-    if (ended) return kEndOfPacket;
-    while (left == 0) {
-      if (lastSegment || !NextSegment()) {
-        ended = true;
-        return kEndOfPacket;
-      }
+    if (broken || (left == 0 && !NextSegment())) {
+      broken = true;
+      return 0;
     }
     --left;
-    return Byte(at++);
+    return data[at++];
   }
 
-  int Get32() {
+  int64_t Get32() {
     uint32_t x = uint32_t(Get8());
-    x += uint32_t(Get8()) << 8;
-    x += uint32_t(Get8()) << 16;
-    x += uint32_t(Get8()) << 24;
-    int32_t value;
-    std::memcpy(&value, &x, sizeof value);
-    return value;
+    x |= uint32_t(Get8()) << 8;
+    x |= uint32_t(Get8()) << 16;
+    x |= uint32_t(Get8()) << 24;
+    return int32_t(x);
+  }
+
+  // A length or count as the decoder takes it, within [0, limit]; false otherwise.
+  bool Within(int64_t value, int64_t limit) const { return !broken && value >= 0 && value <= limit; }
+
+  void Skip(int64_t count) {
+    for (int64_t i = 0; i < count && !broken; ++i) Get8();
   }
 };
 
 }  // namespace
 
 bool VorbisCommentsFit(const unsigned char* data, size_t size) {
-  // The identification packet is one 30-byte segment on the first page; anything else the
-  // decoder refuses by itself.
-  if (size < 58 || data[26] != 1 || data[27] != 30) return true;
+  if (size < kSecondPage || data[26] != 1 || data[27] != 30) return true;
   PacketReader packet{data, size};
-  // The packet starts on the next page with segments, which must not continue another packet.
-  size_t offset = 58;
-  do {
-    if (!packet.StartPage(offset, false) || (data[packet.page + 5] & 1) != 0) return true;
-    offset = packet.at;
-  } while (data[packet.page + 26] == 0);
-  for (int i = 0; i < 7; ++i) packet.Get8();
-  int vendorLength = packet.Get32();
-  if (vendorLength < 0 || vendorLength > kMaxVendorLength) return false;
-  for (int i = 0; i < vendorLength; ++i) packet.Get8();
-  return packet.Get32() <= kMaxComments;
+  if (!packet.StartPage(kSecondPage, false)) return false;
+  packet.Skip(7);  // packet type and "vorbis"
+  int64_t vendorLength = packet.Get32();
+  if (!packet.Within(vendorLength, kMaxTextLength)) return false;
+  packet.Skip(vendorLength);
+  int64_t comments = packet.Get32();
+  if (!packet.Within(comments, kMaxComments)) return false;
+  for (int64_t i = 0; i < comments; ++i) {
+    int64_t length = packet.Get32();
+    if (!packet.Within(length, kMaxTextLength)) return false;
+    packet.Skip(length);
+  }
+  return !packet.broken;
 }

@@ -178,13 +178,10 @@ TEST_F(TextureManagerTest, BackgroundLandsUnscaledInTheTopLeftOfAPowerOfTwoTextu
   EXPECT_EQ(manager.count, 2);
 }
 
-// A TGA header declaring 8192 x 4096 texels, and a JPEG declaring 65535 x 65535, with the
-// bytes of a small picture behind them.
+// A run-length TGA of 8192 x 4096 texels, and a JPEG header declaring 65535 x 65535 with the
+// bytes of a small picture behind it.
 TEST_F(TextureManagerTest, PicturesTooLargeForATextureAreRefusedLikeBrokenOnes) {
-  Bytes tga = SolidTga(2, 2, 0x808080);
-  tga[13] = 0x20;
-  tga[15] = 0x10;
-  WriteFile("huge.tga", tga);
+  WriteFile("huge.tga", RunLengthTga(8192, 4096));
   EXPECT_EXIT(manager.GetTexture("huge.tga"), ::testing::ExitedWithCode(1), "Couldn't load texture: huge.tga");
 
   Bytes jpeg = SolidJpeg(8, 8, 0x808080);

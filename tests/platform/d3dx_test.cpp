@@ -143,7 +143,8 @@ Bytes WithFrameSize(Bytes jpeg, int width, int height) {
   return jpeg;
 }
 
-// A few bytes declaring more texels than any device texture holds must not make them.
+// Files declaring more texels than any device texture holds must not make them, whether their
+// data could fill them (run-length packets) or not.
 TEST_F(D3dxTest, PicturesLargerThanTheLargestTextureAreRefusedBeforeDecoding) {
   Bytes jpeg = EncodeJpeg(8, 8, SolidPixels(8, 8, 0x808080));
   Bytes tga = EncodeTga(2, 2, SolidPixels(2, 2, 0x808080));
@@ -155,10 +156,13 @@ TEST_F(D3dxTest, PicturesLargerThanTheLargestTextureAreRefusedBeforeDecoding) {
     file[15] = static_cast<unsigned char>(height >> 8);
     return file;
   };
-  for (const Bytes& file : {tgaOf(8192, 4096), tgaOf(65535, 65535), tgaOf(4097, 4096),
+  for (const Bytes& file : {RunLengthTga(8192, 4096), tgaOf(65535, 65535), tgaOf(4097, 4096),
                             WithFrameSize(jpeg, 65535, 65535), WithFrameSize(jpeg, 4096, 4097)}) {
     EXPECT_TRUE(FAILED(Load(file, 1, D3DFMT_UNKNOWN)));
     EXPECT_EQ(texture, nullptr);
+    Picture picture;
+    EXPECT_FALSE(DecodePicture(file.data(), static_cast<UINT>(file.size()), &picture));
+    EXPECT_TRUE(picture.argb.empty());
   }
   EXPECT_EQ(Load(tgaOf(4096, 1), 1, D3DFMT_UNKNOWN), D3D_OK);
   EXPECT_EQ(Load(WithFrameSize(jpeg, 16, 8), 1, D3DFMT_UNKNOWN), D3D_OK);
