@@ -24,6 +24,34 @@ D3DXIMAGE_FILEFORMAT FileTypeOf(const BYTE* data, UINT size) {
   return D3DXIFF_TGA;  // TGA has no signature
 }
 
+// stb_image reads past the end of a TGA as zeros (run-length) or leaves texels unwritten (raw),
+// so a header alone would make a whole picture. Each texel takes its bytes, or each run of up to
+// 128 texels a count byte and one texel.
+bool TgaHoldsItsTexels(const BYTE* data, UINT size, int width, int height) {
+  if (size < 18) return false;
+  int64_t start = 18 + int64_t(data[0]);
+  if (data[1] == 1) start += int64_t(data[5] | data[6] << 8) * ((data[7] + 7) / 8);
+  int64_t texelBytes = (data[16] + 7) / 8;
+  int64_t texels = int64_t(width) * height;
+  bool runLength = (data[2] & 8) != 0;
+  int64_t needed = runLength ? (texels + 127) / 128 * (1 + texelBytes) : texels * texelBytes;
+  return start + needed <= int64_t(size);
+}
+
+// stb_image grows its buffer to a PNG data chunk's declared length before it reads the chunk,
+// so a short file could ask for gigabytes. Chunks (length, type, data, check sum) are walked as
+// it walks them, up to the end marker, and each must lie inside the file.
+bool PngChunksInsideFile(const BYTE* data, UINT size) {
+  uint64_t at = 8;
+  while (at + 8 <= size) {
+    uint64_t length = uint64_t(data[at]) << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
+    if (at + 12 + length > size) return false;
+    if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+    at += 12 + length;
+  }
+  return true;  // no end marker: the decoder stops at the end of the file
+}
+
 D3DFORMAT FileFormatFor(int channels) {
   switch (channels) {
     case 1: return D3DFMT_L8;
@@ -105,6 +133,9 @@ bool DecodeWithStb(const BYTE* bytes, UINT size, Picture* picture) {
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels)) return false;
   if (!PictureSizeAllowed(width, height)) return false;
+  D3DXIMAGE_FILEFORMAT type = FileTypeOf(bytes, size);
+  if (type == D3DXIFF_TGA && !TgaHoldsItsTexels(bytes, size, width, height)) return false;
+  if (type == D3DXIFF_PNG && !PngChunksInsideFile(bytes, size)) return false;
   stbi_uc* rgba = stbi_load_from_memory(bytes, static_cast<int>(size), &width, &height, &channels, 4);
   if (!rgba) return false;
   picture->width = width;

@@ -1,11 +1,21 @@
 // The picture loaders over a headless software device, fed with pictures built here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "d3dx8.h"
 #include "platform/d3dx/picture.h"
 #include "support/picture_files.h"
 
+// AddressSanitizer's allocation hooks, where the build has them.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*)) __attribute__((weak));
+
 namespace {
+
+size_t largestAllocation = 0;
+void NoteAllocation(const volatile void*, size_t size) { largestAllocation = std::max(largestAllocation, size); }
+void NoteFree(const volatile void*) {}
 
 // A 3 x 2 picture whose texels all differ, alpha included.
 const std::vector<Rgba> kSmall = {{255, 0, 0, 255}, {0, 255, 0, 128}, {0, 0, 255, 0},
@@ -164,8 +174,39 @@ TEST_F(D3dxTest, PicturesLargerThanTheLargestTextureAreRefusedBeforeDecoding) {
     EXPECT_FALSE(DecodePicture(file.data(), static_cast<UINT>(file.size()), &picture));
     EXPECT_TRUE(picture.argb.empty());
   }
-  EXPECT_EQ(Load(tgaOf(4096, 1), 1, D3DFMT_UNKNOWN), D3D_OK);
+  EXPECT_EQ(Load(RunLengthTga(4096, 1), 1, D3DFMT_UNKNOWN), D3D_OK);
   EXPECT_EQ(Load(WithFrameSize(jpeg, 16, 8), 1, D3DFMT_UNKNOWN), D3D_OK);
+}
+
+// Cut short, a TGA would be completed from nothing: zeros for runs, unwritten memory for raw rows.
+TEST_F(D3dxTest, TgaFilesShorterThanTheirTexelsAreRefused) {
+  Bytes raw = EncodeTga(40, 30, SolidPixels(40, 30, 0x204060));
+  ASSERT_EQ(Load(raw, 1, D3DFMT_UNKNOWN), D3D_OK);
+  raw.resize(raw.size() - 3);
+  EXPECT_TRUE(FAILED(Load(raw, 1, D3DFMT_UNKNOWN)));
+  // Runs of 128 texels in four bytes each are as short as a whole picture can be.
+  Bytes runs = RunLengthTga(256, 256);
+  ASSERT_EQ(Load(runs, 1, D3DFMT_UNKNOWN), D3D_OK);
+  runs.resize(runs.size() - 4);
+  EXPECT_TRUE(FAILED(Load(runs, 1, D3DFMT_UNKNOWN)));
+}
+
+// A PNG whose data chunk claims a gigabyte it does not hold: refused without allocating it.
+TEST_F(D3dxTest, PngChunksLongerThanTheFileAreRefusedBeforeTheirBufferIsMade) {
+  Bytes png;
+  stbi_write_png_to_func(AppendBytes, &png, 2, 2, 4, SolidPixels(2, 2, 0x123456).data(), 8);
+  ASSERT_EQ(Load(png, 1, D3DFMT_UNKNOWN), D3D_OK);
+  size_t idat = 8;
+  while (std::memcmp(&png[idat + 4], "IDAT", 4) != 0) idat += 12 + (png[idat + 2] << 8 | png[idat + 3]);
+  Bytes bomb = png;
+  bomb[idat] = 0x40;  // 1 GB and a little
+  if (__sanitizer_install_malloc_and_free_hooks) __sanitizer_install_malloc_and_free_hooks(NoteAllocation, NoteFree);
+  largestAllocation = 0;
+  EXPECT_TRUE(FAILED(Load(bomb, 1, D3DFMT_UNKNOWN)));
+  EXPECT_LT(largestAllocation, size_t(1) << 20);
+  // A chunk running past the end with nothing after it.
+  Bytes cut(png.begin(), png.begin() + static_cast<long>(idat) + 10);
+  EXPECT_TRUE(FAILED(Load(cut, 1, D3DFMT_UNKNOWN)));
 }
 
 TEST_F(D3dxTest, MipChainsAreBoxFilteredAndSizedByTheRequest) {
