@@ -2,15 +2,16 @@
 # Builds the fuzz targets, one per reader of outside bytes, with clang (libFuzzer with Address and
 # UndefinedBehaviorSanitizer) and runs each from its seeds in tests/fuzz/seeds, two at a time.
 # Usage: scripts/fuzz.sh [seconds per target, default 60 | --long] [build folder, default build/fuzz]
-#   --long runs each target until 10 million inputs instead.
+#   --long runs each target until 10 million inputs instead (FUZZ_MAX_SECONDS, when set, stops
+#   each one after that many seconds even so).
 # A memory bomb is a finding: a run stops at 2048 MB resident or a single 512 MB allocation.
 set -e
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${2:-$root/build/fuzz}
-case "$seconds" in -h|--help) sed -n 2,6p "$0"; exit 0 ;; esac
+case "$seconds" in -h|--help) sed -n 2,7p "$0"; exit 0 ;; esac
 if [ "$seconds" = --long ]; then
-  limit="-runs=10000000"
+  limit="-runs=10000000${FUZZ_MAX_SECONDS:+ -max_total_time=$FUZZ_MAX_SECONDS}"
 else
   limit="-max_total_time=$seconds"
 fi
@@ -76,7 +77,7 @@ while [ $# -gt 0 ]; do
   shift $(( $# > 1 ? 2 : 1 ))
   pids=""
   for target in $pair; do
-    echo "fuzz_$target: ${limit#-}"
+    echo "fuzz_$target: $limit"
     run_target "$target" &
     pids="$pids $!:$target"
   done

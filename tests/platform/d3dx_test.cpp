@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "d3dx8.h"
 #include "platform/d3dx/picture.h"
@@ -207,6 +210,36 @@ TEST_F(D3dxTest, PngChunksLongerThanTheFileAreRefusedBeforeTheirBufferIsMade) {
   // A chunk running past the end with nothing after it.
   Bytes cut(png.begin(), png.begin() + static_cast<long>(idat) + 10);
   EXPECT_TRUE(FAILED(Load(cut, 1, D3DFMT_UNKNOWN)));
+}
+
+Bytes ReadBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Solid 0xC04020, written as CMYK (inverted inks, as Adobe writes them) and as grey: this
+// platform's decoder and the Windows build's agree on them.
+TEST_F(D3dxTest, CmykAndGreyJpegsDecodeAlikeOnBothDecoders) {
+  const std::string folder = VG_TEST_SOURCE_DIR "/platform/data/";
+  const struct {
+    const char* name;
+    uint32_t rgb;
+    D3DFORMAT fileFormat;
+  } cases[] = {{"cmyk.jpg", 0xC04020, D3DFMT_R8G8B8}, {"grey.jpg", 0x5B5B5B, D3DFMT_L8}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes file = ReadBytes(folder + c.name);
+    Picture ours, windows;
+    ASSERT_TRUE(DecodePicture(file.data(), static_cast<UINT>(file.size()), &ours));
+    ASSERT_TRUE(DecodeJpegWithStb(file.data(), static_cast<UINT>(file.size()), &windows));
+    EXPECT_EQ(ours.fileFormat, c.fileFormat);
+    EXPECT_EQ(windows.fileFormat, c.fileFormat);
+    ASSERT_EQ(ours.argb.size(), 64u);
+    ASSERT_EQ(windows.argb.size(), 64u);
+    EXPECT_TRUE(ColourNear(ours.argb[27], c.rgb, 8)) << std::hex << ours.argb[27];
+    EXPECT_TRUE(ColourNear(windows.argb[27], ours.argb[27], 3)) << std::hex << windows.argb[27];
+    EXPECT_EQ(ours.argb[27] >> 24, 0xFFu);
+  }
 }
 
 TEST_F(D3dxTest, MipChainsAreBoxFilteredAndSizedByTheRequest) {
