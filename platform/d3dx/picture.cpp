@@ -39,14 +39,20 @@ bool TgaHoldsItsTexels(const BYTE* data, UINT size, int width, int height) {
 }
 
 // stb_image grows its buffer to a PNG data chunk's declared length before it reads the chunk,
-// so a short file could ask for gigabytes. Chunks (length, type, data, check sum) are walked as
-// it walks them, up to the end marker, and each must lie inside the file.
+// so a short file could ask for gigabytes; and it copies an empty first data chunk into a buffer
+// it has not made yet. Chunks (length, type, data, check sum) are walked as it walks them, up to
+// the end marker: each must lie inside the file, and the first data chunk must hold data.
 bool PngChunksInsideFile(const BYTE* data, UINT size) {
   uint64_t at = 8;
+  bool sawData = false;
   while (at + 8 <= size) {
     uint64_t length = uint64_t(data[at]) << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
     if (at + 12 + length > size) return false;
     if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+    if (std::memcmp(data + at + 4, "IDAT", 4) == 0) {
+      if (length == 0 && !sawData) return false;
+      sawData = true;
+    }
     at += 12 + length;
   }
   return true;  // no end marker: the decoder stops at the end of the file

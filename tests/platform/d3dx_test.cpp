@@ -195,6 +195,7 @@ TEST_F(D3dxTest, TgaFilesShorterThanTheirTexelsAreRefused) {
 }
 
 // A PNG whose data chunk claims a gigabyte it does not hold: refused without allocating it.
+// One whose first data chunk is empty: refused before stb_image copies it nowhere.
 TEST_F(D3dxTest, PngChunksLongerThanTheFileAreRefusedBeforeTheirBufferIsMade) {
   Bytes png;
   stbi_write_png_to_func(AppendBytes, &png, 2, 2, 4, SolidPixels(2, 2, 0x123456).data(), 8);
@@ -207,9 +208,13 @@ TEST_F(D3dxTest, PngChunksLongerThanTheFileAreRefusedBeforeTheirBufferIsMade) {
   largestAllocation = 0;
   EXPECT_TRUE(FAILED(Load(bomb, 1, D3DFMT_UNKNOWN)));
   EXPECT_LT(largestAllocation, size_t(1) << 20);
-  // A chunk running past the end with nothing after it.
+  // A chunk running past the end with nothing after it; an empty data chunk before the first.
   Bytes cut(png.begin(), png.begin() + static_cast<long>(idat) + 10);
   EXPECT_TRUE(FAILED(Load(cut, 1, D3DFMT_UNKNOWN)));
+  Bytes empty = png;
+  const Bytes emptyChunk = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0x35, 0xAF, 0x06, 0x1E};
+  empty.insert(empty.begin() + static_cast<long>(idat), emptyChunk.begin(), emptyChunk.end());
+  EXPECT_TRUE(FAILED(Load(empty, 1, D3DFMT_UNKNOWN)));
 }
 
 Bytes ReadBytes(const std::string& path) {
