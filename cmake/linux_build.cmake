@@ -4,6 +4,7 @@ pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(VORBIS IMPORTED_TARGET vorbisfile vorbisenc vorbis ogg)
 pkg_check_modules(OPENMPT IMPORTED_TARGET libopenmpt)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
 find_package(Threads REQUIRED)
 
 # Headers that stand in for the Windows SDK, Direct3D 8, the Direct3D utility library and the
@@ -20,6 +21,7 @@ file(GLOB VG_PLATFORM_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/d3d8/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/d3dx/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/d3dx/libjpeg/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/audio/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/audio/sdl/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/audio/openmpt/*.cpp
@@ -29,7 +31,7 @@ list(FILTER VG_PLATFORM_SOURCES EXCLUDE REGEX ".*/main_linux\\.cpp$")
 
 add_library(vg_platform STATIC ${VG_PLATFORM_SOURCES})
 target_include_directories(vg_platform PUBLIC ${VG_PLATFORM_INCLUDES} ${CMAKE_SOURCE_DIR})
-target_link_libraries(vg_platform PUBLIC PkgConfig::SDL2 Threads::Threads ${CMAKE_DL_LIBS})
+target_link_libraries(vg_platform PUBLIC PkgConfig::SDL2 PkgConfig::JPEG Threads::Threads ${CMAKE_DL_LIBS})
 target_link_libraries(vg_platform PUBLIC PkgConfig::MPG123)
 if(OPENMPT_FOUND)
   target_link_libraries(vg_platform PUBLIC PkgConfig::OPENMPT)
@@ -43,7 +45,7 @@ target_link_libraries(vg_system PUBLIC vg_platform)
 # system code, called from the platform's main and message dispatch).
 add_library(vg_all INTERFACE)
 target_link_libraries(vg_all INTERFACE -Wl,--start-group vg_system vg_platform -Wl,--end-group
-  PkgConfig::SDL2 Threads::Threads m)
+  PkgConfig::SDL2 PkgConfig::JPEG Threads::Threads m)
 if(OPENMPT_FOUND)
   target_link_libraries(vg_all INTERFACE PkgConfig::OPENMPT)
 endif()

@@ -25,6 +25,7 @@ set(VG_PLATFORM_INCLUDES
 file(GLOB VG_PLATFORM_SOURCES CONFIGURE_DEPENDS
   ${VG_WINDOWS_DIR}/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/d3dx/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/d3dx/stb/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/audio/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/audio/winmm/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/record/*.cpp)

@@ -62,7 +62,7 @@ char* GetTextValue(char* destination, int destinationSize, const char* text, int
   while (end < length && text[end] != '\r') end++;
   int copied = end - start;
   if (copied > destinationSize - 1) copied = destinationSize - 1;
-  std::memcpy(destination, text + start, size_t(copied));
+  if (copied > 0) std::memcpy(destination, text + start, size_t(copied));
   destination[copied] = '\0';
   return destination;
 }

@@ -1,22 +1,39 @@
 #!/bin/sh
-# Builds the content-reader fuzz targets with clang (libFuzzer + AddressSanitizer) and runs each
-# for a number of seconds.
-# Usage: scripts/fuzz.sh [seconds per target, default 60] [build folder, default build/fuzz]
+# Builds the fuzz targets, one per reader of outside bytes, with clang (libFuzzer with Address and
+# UndefinedBehaviorSanitizer) and runs each from its seeds in tests/fuzz/seeds, two at a time.
+# Usage: scripts/fuzz.sh [seconds per target, default 60 | --long] [build folder, default build/fuzz]
+#   --long runs each target until 10 million inputs instead (FUZZ_MAX_SECONDS, when set, stops
+#   each one after that many seconds even so).
+# A memory bomb is a finding: a run stops at 2048 MB resident or a single 512 MB allocation.
 set -e
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${2:-$root/build/fuzz}
-case "$seconds" in -h|--help) sed -n 2,4p "$0"; exit 0 ;; esac
+case "$seconds" in -h|--help) sed -n 2,7p "$0"; exit 0 ;; esac
+if [ "$seconds" = --long ]; then
+  limit="-runs=10000000${FUZZ_MAX_SECONDS:+ -max_total_time=$FUZZ_MAX_SECONDS}"
+else
+  limit="-max_total_time=$seconds"
+fi
+targets="picture stb_jpeg texture font key_value registry preview wav ogg module mp3
+  level mesh object_list descriptor"
 
+# Undefined behaviour stops a run, except the kinds tests/fuzz/ubsan_suppressions.txt may excuse.
+recover="-fno-sanitize-recover=undefined -fsanitize-recover=shift-exponent,float-cast-overflow"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$root/tests/fuzz/ubsan_suppressions.txt"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVG_TESTS=OFF -DVG_TOOLS=OFF \
-  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address" \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address" \
+  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined $recover" \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined $recover" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_PROJECT_Vesperglen_INCLUDE="$root/tests/fuzz/fuzz_targets.cmake" >/dev/null
-cmake --build "$build" -j2 --target fuzz_level fuzz_mesh fuzz_object_list fuzz_descriptor
+cmake --build "$build" -j2 --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 
+# Seeds: real files checked in, and for the binary content readers files written here.
 seeds="$build/seeds"
+rm -rf "$seeds"
+mkdir -p "$seeds"
+cp -r "$root/tests/fuzz/seeds/." "$seeds/"
 mkdir -p "$seeds/object_list" "$seeds/descriptor" "$seeds/level" "$seeds/mesh"
 printf '[trees/]\r\nsky = sky.jpg\r\nwater=water.tga,rock=rock.cgo\r\n[/trees]\r\n[b/] five=5 [x=y\r\n' \
   >"$seeds/object_list/sample"
@@ -47,21 +64,27 @@ run_target() {
   target=$1
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
-  "$build/fuzz_$target" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$corpus" "$seeds/$target" 2>"$build/fuzz_$target.log"
+  quiet=""
+  [ "$target" = registry ] && quiet="-close_fd_mask=2"
+  nice "$build/fuzz_$target" $limit -max_len=65536 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+    -timeout=30 $quiet -artifact_prefix="$build/fuzz_$target-" -print_final_stats=1 \
+    "$corpus" "$seeds/$target" 2>"$build/fuzz_$target.log"
 }
 status=0
-for pair in "level mesh" "object_list descriptor"; do
+set -- $targets
+while [ $# -gt 0 ]; do
+  pair="$1 ${2:-}"
+  shift $(( $# > 1 ? 2 : 1 ))
   pids=""
   for target in $pair; do
-    echo "fuzz_$target: $seconds s"
+    echo "fuzz_$target: $limit"
     run_target "$target" &
     pids="$pids $!:$target"
   done
   for entry in $pids; do
     target=${entry#*:}
     if wait "${entry%%:*}"; then
-      grep -E "stat::number_of_executed_units|Done" "$build/fuzz_$target.log" | tail -2
+      grep -E "stat::number_of_executed_units|stat::average_exec_per_sec|Done" "$build/fuzz_$target.log" | tail -3
     else
       tail -40 "$build/fuzz_$target.log"
       status=1

@@ -3,7 +3,7 @@
 # Usage: scripts/install_deps.sh [run|test|ci]
 set -e
 mode=${1:-test}
-packages="build-essential cmake pkg-config libsdl2-dev libstb-dev libvorbis-dev libopenmpt-dev
+packages="build-essential cmake pkg-config libsdl2-dev libjpeg-dev libstb-dev libvorbis-dev libopenmpt-dev
   libgtest-dev fonts-dejavu-core locales"
 packages="$packages libmpg123-dev"
 case "$mode" in

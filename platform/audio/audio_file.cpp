@@ -22,9 +22,8 @@ FILE* OpenByName(const char* name) {
 }
 
 bool DecodeVorbis(const unsigned char* data, size_t size, PcmBuffer* out) {
-  if (size > 0x7fffffff) return false;
-  int error = 0;
-  stb_vorbis* vorbis = stb_vorbis_open_memory(data, static_cast<int>(size), &error, nullptr);
+  std::unique_ptr<char[]> arena;
+  stb_vorbis* vorbis = OpenVorbis(data, size, &arena);
   if (vorbis == nullptr) return false;
   const stb_vorbis_info info = stb_vorbis_get_info(vorbis);
   out->rate = static_cast<int>(info.sample_rate);

@@ -1,6 +1,8 @@
 // File streams: WAV, Ogg Vorbis and MP3, decoded a chunk at a time while they play.
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "platform/audio/mp3_frames.h"
 #include "platform/audio/music_source.h"
@@ -34,8 +36,8 @@ class PcmStream : public DecodedStream {
 
 class VorbisStream : public DecodedStream {
  public:
-  VorbisStream(unsigned char* file, stb_vorbis* vorbis, int rate)
-      : DecodedStream(rate), file(file), vorbis(vorbis) {}
+  VorbisStream(unsigned char* file, stb_vorbis* vorbis, std::unique_ptr<char[]> arena, int rate)
+      : DecodedStream(rate), file(file), vorbis(vorbis), arena(std::move(arena)) {}
   ~VorbisStream() override {
     stb_vorbis_close(vorbis);
     delete[] file;
@@ -50,6 +52,7 @@ class VorbisStream : public DecodedStream {
  private:
   unsigned char* file;
   stb_vorbis* vorbis;
+  std::unique_ptr<char[]> arena;
 };
 
 }  // namespace
@@ -117,12 +120,12 @@ bool DecodedStream::Seek(int, int) {
 }
 
 MusicSource* OpenStreamSource(unsigned char* data, size_t size) {
-  if (size >= 4 && std::memcmp(data, "OggS", 4) == 0 && size <= 0x7fffffff) {
-    int error = 0;
-    stb_vorbis* vorbis = stb_vorbis_open_memory(data, static_cast<int>(size), &error, nullptr);
+  if (size >= 4 && std::memcmp(data, "OggS", 4) == 0) {
+    std::unique_ptr<char[]> arena;
+    stb_vorbis* vorbis = OpenVorbis(data, size, &arena);
     if (vorbis != nullptr) {
       const int rate = static_cast<int>(stb_vorbis_get_info(vorbis).sample_rate);
-      if (rate > 0) return new VorbisStream(data, vorbis, rate);
+      if (rate > 0) return new VorbisStream(data, vorbis, std::move(arena), rate);
       stb_vorbis_close(vorbis);
     }
   }

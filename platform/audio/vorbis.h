@@ -4,6 +4,28 @@
 #include "stb_vorbis.h"
 #undef STB_VORBIS_HEADER_ONLY
 
+#include <cstddef>
+#include <memory>
+
+// The decoder allocates only inside one arena of its own, freed with it: stb_vorbis gives back
+// nothing it took when a broken file makes it stop, and a file's codebooks may ask for megabytes.
+constexpr int kVorbisArenaBytes = 2 << 20;
+
+// False for a comment header stb_vorbis cannot read safely: laid out unusually, or with
+// negative lengths, or more or longer comments than real files have.
+bool VorbisCommentsFit(const unsigned char* data, size_t size);
+
+// Null when the data is no Ogg Vorbis stream; *arena must outlive the decoder.
+inline stb_vorbis* OpenVorbis(const unsigned char* data, size_t size, std::unique_ptr<char[]>* arena) {
+  if (size > 0x7fffffff || !VorbisCommentsFit(data, size)) return nullptr;
+  arena->reset(new char[kVorbisArenaBytes]);
+  stb_vorbis_alloc alloc = {arena->get(), kVorbisArenaBytes};
+  int error = 0;
+  stb_vorbis* vorbis = stb_vorbis_open_memory(data, static_cast<int>(size), &error, &alloc);
+  if (vorbis == nullptr) arena->reset();
+  return vorbis;
+}
+
 // Up to `frames` stereo frames; mono is copied to both sides (the decoder itself would leave the
 // right side silent). Returns the frames decoded, 0 at the end.
 inline int ReadVorbisStereo(stb_vorbis* vorbis, float* out, int frames) {

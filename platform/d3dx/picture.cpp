@@ -7,13 +7,55 @@
 
 namespace {
 
+// stb_image also takes fill bytes before the start marker (0xFF 0xFF 0xD8) for a JPEG; so do we,
+// so that every file its JPEG reader would see goes through the JPEG decoder.
+bool StartsLikeJpeg(const BYTE* data, UINT size) {
+  UINT i = 1;
+  while (i < size && data[i] == 0xFF) ++i;
+  return size >= 2 && data[0] == 0xFF && i < size && data[i] == 0xD8;
+}
+
 D3DXIMAGE_FILEFORMAT FileTypeOf(const BYTE* data, UINT size) {
-  if (size >= 2 && data[0] == 0xFF && data[1] == 0xD8) return D3DXIFF_JPG;
+  if (StartsLikeJpeg(data, size)) return D3DXIFF_JPG;
   if (size >= 2 && data[0] == 'B' && data[1] == 'M') return D3DXIFF_BMP;
   if (size >= 4 && data[0] == 0x89 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G') {
     return D3DXIFF_PNG;
   }
   return D3DXIFF_TGA;  // TGA has no signature
+}
+
+// stb_image reads past the end of a TGA as zeros (run-length) or leaves texels unwritten (raw),
+// so a header alone would make a whole picture. Each texel takes its bytes, or each run of up to
+// 128 texels a count byte and one texel.
+bool TgaHoldsItsTexels(const BYTE* data, UINT size, int width, int height) {
+  if (size < 18) return false;
+  int64_t start = 18 + int64_t(data[0]);
+  if (data[1] == 1) start += int64_t(data[5] | data[6] << 8) * ((data[7] + 7) / 8);
+  int64_t texelBytes = (data[16] + 7) / 8;
+  int64_t texels = int64_t(width) * height;
+  bool runLength = (data[2] & 8) != 0;
+  int64_t needed = runLength ? (texels + 127) / 128 * (1 + texelBytes) : texels * texelBytes;
+  return start + needed <= int64_t(size);
+}
+
+// stb_image grows its buffer to a PNG data chunk's declared length before it reads the chunk,
+// so a short file could ask for gigabytes; and it copies an empty first data chunk into a buffer
+// it has not made yet. Chunks (length, type, data, check sum) are walked as it walks them, up to
+// the end marker: each must lie inside the file, and the first data chunk must hold data.
+bool PngChunksInsideFile(const BYTE* data, UINT size) {
+  uint64_t at = 8;
+  bool sawData = false;
+  while (at + 8 <= size) {
+    uint64_t length = uint64_t(data[at]) << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
+    if (at + 12 + length > size) return false;
+    if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+    if (std::memcmp(data + at + 4, "IDAT", 4) == 0) {
+      if (length == 0 && !sawData) return false;
+      sawData = true;
+    }
+    at += 12 + length;
+  }
+  return true;  // no end marker: the decoder stops at the end of the file
 }
 
 D3DFORMAT FileFormatFor(int channels) {
@@ -88,12 +130,18 @@ void SourceSpan(int i, int n, int sourceSize, int* first, int* last) {
 
 }  // namespace
 
-bool DecodePicture(const void* data, UINT size, Picture* picture) {
-  if (!data || size == 0 || size > 0x7FFFFFFFu) return false;
-  const BYTE* bytes = static_cast<const BYTE*>(data);
+bool PictureSizeAllowed(int width, int height) {
+  return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+         int64_t(width) * height <= kMaxPicturePixels;
+}
+
+bool DecodeWithStb(const BYTE* bytes, UINT size, Picture* picture) {
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels)) return false;
-  if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return false;
+  if (!PictureSizeAllowed(width, height)) return false;
+  D3DXIMAGE_FILEFORMAT type = FileTypeOf(bytes, size);
+  if (type == D3DXIFF_TGA && !TgaHoldsItsTexels(bytes, size, width, height)) return false;
+  if (type == D3DXIFF_PNG && !PngChunksInsideFile(bytes, size)) return false;
   stbi_uc* rgba = stbi_load_from_memory(bytes, static_cast<int>(size), &width, &height, &channels, 4);
   if (!rgba) return false;
   picture->width = width;
@@ -107,6 +155,13 @@ bool DecodePicture(const void* data, UINT size, Picture* picture) {
   }
   stbi_image_free(rgba);
   return true;
+}
+
+bool DecodePicture(const void* data, UINT size, Picture* picture) {
+  if (!data || size == 0 || size > 0x7FFFFFFFu) return false;
+  const BYTE* bytes = static_cast<const BYTE*>(data);
+  if (FileTypeOf(bytes, size) == D3DXIFF_JPG) return DecodeJpeg(bytes, size, picture);
+  return DecodeWithStb(bytes, size, picture);
 }
 
 void DescribePicture(const Picture& picture, D3DXIMAGE_INFO* info) {

@@ -148,15 +148,22 @@ std::string MachineFilePath() {
   return "";
 }
 
-// Each problem with a file is said once, not at every call that reads it.
+// Each problem with a file is said once, not at every call that reads it. The table is fixed:
+// a file rewritten with ever new faults would otherwise grow it without end, so once it is full
+// nothing more is said.
+constexpr int kMaxReportedProblems = 32;
+char reportedProblems[kMaxReportedProblems][256];
+int reportedProblemCount = 0;
+
 void ReportOnce(const std::string& path, const std::string& problem) {
-  static std::vector<std::string> reported;
-  std::string message = path + ": " + problem;
-  for (const std::string& seen : reported) {
-    if (seen == message) return;
+  char message[sizeof reportedProblems[0]];
+  std::snprintf(message, sizeof message, "%s: %s", path.c_str(), problem.c_str());
+  for (int i = 0; i < reportedProblemCount; i++) {
+    if (std::strcmp(reportedProblems[i], message) == 0) return;
   }
-  reported.push_back(message);
-  std::fprintf(stderr, "registry: %s\n", message.c_str());
+  if (reportedProblemCount == kMaxReportedProblems) return;
+  std::strcpy(reportedProblems[reportedProblemCount++], message);
+  std::fprintf(stderr, "registry: %s\n", message);
 }
 
 // ---- Parsing ----------------------------------------------------------------------------

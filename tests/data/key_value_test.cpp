@@ -30,6 +30,13 @@ TEST(KeyValueTest, KeysMatchAsFirstPlainSubstring) {
   EXPECT_EQ(Value("k=tail without line end", "k="), "tail without line end");
 }
 
+TEST(KeyValueTest, NoTextHasOnlyTheEmptyValueOfTheEmptyKey) {
+  char value[8] = "x";
+  EXPECT_STREQ(GetTextValue(value, sizeof value, nullptr, 0, ""), "");
+  EXPECT_EQ(GetTextValue(value, sizeof value, nullptr, 0, "link1="), nullptr);
+  EXPECT_EQ(GetIntValue(nullptr, 0, ""), 0);
+}
+
 TEST(KeyValueTest, UnterminatedTextIsNeverReadPastItsEnd) {
   // Exactly the file's bytes on the heap, as LoadDataFile hands them out: ASan sees an overrun.
   const char content[] = "link1=http://example.org";

@@ -178,6 +178,29 @@ TEST_F(TextureManagerTest, BackgroundLandsUnscaledInTheTopLeftOfAPowerOfTwoTextu
   EXPECT_EQ(manager.count, 2);
 }
 
+// A run-length TGA of 8192 x 4096 texels, and a JPEG header declaring 65535 x 65535 with the
+// bytes of a small picture behind it.
+TEST_F(TextureManagerTest, PicturesTooLargeForATextureAreRefusedLikeBrokenOnes) {
+  WriteFile("huge.tga", RunLengthTga(8192, 4096));
+  EXPECT_EXIT(manager.GetTexture("huge.tga"), ::testing::ExitedWithCode(1), "Couldn't load texture: huge.tga");
+
+  Bytes jpeg = SolidJpeg(8, 8, 0x808080);
+  for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+      for (int k = 5; k <= 8; ++k) jpeg[i + k] = 0xFF;
+      break;
+    }
+  }
+  WriteFile("_a_vast.jpg", Join(jpeg, Bytes(64, 0)));
+  WriteFile("vast.tga", SolidTga(2, 2, 0));
+  EXPECT_EQ(manager.GetTexture("vast.tga")->width, 2);
+  EXPECT_EQ(manager.FindTexture("_a_vast.jpg"), nullptr);
+  WriteFile("_a_back5.jpg", Join(jpeg, Bytes(64, 0)));
+  TextureRecord* back = manager.LoadBackgroundTexture("_a_back5.jpg", 800, 600);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->width, 1024);
+}
+
 TEST_F(TextureManagerTest, TextureSizeForIsTheNextPowerOfTwoStrictlyAbove) {
   const int cases[][2] = {{0, 2}, {1, 2}, {2, 4}, {512, 1024}, {600, 1024}, {1023, 1024}, {1024, 0}, {5000, 0}};
   for (const auto& c : cases) EXPECT_EQ(TextureManager::TextureSizeFor(c[0]), c[1]) << c[0];

@@ -1,10 +1,24 @@
 // The picture loaders over a headless software device, fed with pictures built here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "d3dx8.h"
+#include "platform/d3dx/picture.h"
 #include "support/picture_files.h"
 
+// AddressSanitizer's allocation hooks, where the build has them.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*)) __attribute__((weak));
+
 namespace {
+
+size_t largestAllocation = 0;
+void NoteAllocation(const volatile void*, size_t size) { largestAllocation = std::max(largestAllocation, size); }
+void NoteFree(const volatile void*) {}
 
 // A 3 x 2 picture whose texels all differ, alpha included.
 const std::vector<Rgba> kSmall = {{255, 0, 0, 255}, {0, 255, 0, 128}, {0, 0, 255, 0},
@@ -94,6 +108,143 @@ TEST_F(D3dxTest, ProgressiveJpegDecodes) {
   file.insert(file.end(), rest.begin(), rest.end());
   ASSERT_EQ(Load(file, 1, D3DFMT_UNKNOWN), D3D_OK);
   for (uint32_t texel : ReadTexels(texture)) EXPECT_TRUE(ColourNear(texel, 0x909090, 1));
+}
+
+// A Huffman table segment listing 17 codes of every length, 272 in all: more than any table
+// holds. Placed before or after the frame header, the picture is refused without a read or a
+// write outside the decoder's tables, on this platform's decoder and on the one the Windows
+// build keeps.
+Bytes OverlongHuffmanTable() {
+  Bytes segment = {0xFF, 0xC4, 0x01, 0x23, 0x00};
+  segment.insert(segment.end(), 16, 17);
+  for (int i = 0; i < 272; ++i) segment.push_back(static_cast<unsigned char>(i));
+  return segment;
+}
+
+TEST_F(D3dxTest, JpegWithAnOverlongHuffmanTableIsRefused) {
+  Bytes good = EncodeJpeg(16, 16, SolidPixels(16, 16, 0x406080));
+  Bytes early = {0xFF, 0xD8};
+  Bytes table = OverlongHuffmanTable();
+  early.insert(early.end(), table.begin(), table.end());
+  early.insert(early.end(), good.begin() + 2, good.end());
+  Bytes late = good;
+  late.insert(late.end() - 2, table.begin(), table.end());
+  // stb_image reads a JPEG after fill bytes too, whatever decoder the rest goes to.
+  Bytes filled = {0xFF, 0xFF};
+  filled.insert(filled.end(), early.begin() + 1, early.end());
+  for (const Bytes& file : {early, late, filled}) {
+    EXPECT_TRUE(FAILED(Load(file, 1, D3DFMT_UNKNOWN)));
+    Picture picture;
+    EXPECT_FALSE(DecodeJpegWithStb(file.data(), static_cast<UINT>(file.size()), &picture));
+  }
+  Picture picture;
+  ASSERT_TRUE(DecodeJpegWithStb(good.data(), static_cast<UINT>(good.size()), &picture));
+  EXPECT_TRUE(ColourNear(picture.argb[17], 0x406080, 6));
+}
+
+// The declared size of a JPEG's frame, patched into a real file.
+Bytes WithFrameSize(Bytes jpeg, int width, int height) {
+  for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+      jpeg[i + 5] = static_cast<unsigned char>(height >> 8);
+      jpeg[i + 6] = static_cast<unsigned char>(height);
+      jpeg[i + 7] = static_cast<unsigned char>(width >> 8);
+      jpeg[i + 8] = static_cast<unsigned char>(width);
+      break;
+    }
+  }
+  return jpeg;
+}
+
+// Files declaring more texels than any device texture holds must not make them, whether their
+// data could fill them (run-length packets) or not.
+TEST_F(D3dxTest, PicturesLargerThanTheLargestTextureAreRefusedBeforeDecoding) {
+  Bytes jpeg = EncodeJpeg(8, 8, SolidPixels(8, 8, 0x808080));
+  Bytes tga = EncodeTga(2, 2, SolidPixels(2, 2, 0x808080));
+  auto tgaOf = [&](int width, int height) {
+    Bytes file = tga;
+    file[12] = static_cast<unsigned char>(width);
+    file[13] = static_cast<unsigned char>(width >> 8);
+    file[14] = static_cast<unsigned char>(height);
+    file[15] = static_cast<unsigned char>(height >> 8);
+    return file;
+  };
+  for (const Bytes& file : {RunLengthTga(8192, 4096), tgaOf(65535, 65535), tgaOf(4097, 4096),
+                            WithFrameSize(jpeg, 65535, 65535), WithFrameSize(jpeg, 4096, 4097)}) {
+    EXPECT_TRUE(FAILED(Load(file, 1, D3DFMT_UNKNOWN)));
+    EXPECT_EQ(texture, nullptr);
+    Picture picture;
+    EXPECT_FALSE(DecodePicture(file.data(), static_cast<UINT>(file.size()), &picture));
+    EXPECT_TRUE(picture.argb.empty());
+  }
+  EXPECT_EQ(Load(RunLengthTga(4096, 1), 1, D3DFMT_UNKNOWN), D3D_OK);
+  EXPECT_EQ(Load(WithFrameSize(jpeg, 16, 8), 1, D3DFMT_UNKNOWN), D3D_OK);
+}
+
+// Cut short, a TGA would be completed from nothing: zeros for runs, unwritten memory for raw rows.
+TEST_F(D3dxTest, TgaFilesShorterThanTheirTexelsAreRefused) {
+  Bytes raw = EncodeTga(40, 30, SolidPixels(40, 30, 0x204060));
+  ASSERT_EQ(Load(raw, 1, D3DFMT_UNKNOWN), D3D_OK);
+  raw.resize(raw.size() - 3);
+  EXPECT_TRUE(FAILED(Load(raw, 1, D3DFMT_UNKNOWN)));
+  // Runs of 128 texels in four bytes each are as short as a whole picture can be.
+  Bytes runs = RunLengthTga(256, 256);
+  ASSERT_EQ(Load(runs, 1, D3DFMT_UNKNOWN), D3D_OK);
+  runs.resize(runs.size() - 4);
+  EXPECT_TRUE(FAILED(Load(runs, 1, D3DFMT_UNKNOWN)));
+}
+
+// A PNG whose data chunk claims a gigabyte it does not hold: refused without allocating it.
+// One whose first data chunk is empty: refused before stb_image copies it nowhere.
+TEST_F(D3dxTest, PngChunksLongerThanTheFileAreRefusedBeforeTheirBufferIsMade) {
+  Bytes png;
+  stbi_write_png_to_func(AppendBytes, &png, 2, 2, 4, SolidPixels(2, 2, 0x123456).data(), 8);
+  ASSERT_EQ(Load(png, 1, D3DFMT_UNKNOWN), D3D_OK);
+  size_t idat = 8;
+  while (std::memcmp(&png[idat + 4], "IDAT", 4) != 0) idat += 12 + (png[idat + 2] << 8 | png[idat + 3]);
+  Bytes bomb = png;
+  bomb[idat] = 0x40;  // 1 GB and a little
+  if (__sanitizer_install_malloc_and_free_hooks) __sanitizer_install_malloc_and_free_hooks(NoteAllocation, NoteFree);
+  largestAllocation = 0;
+  EXPECT_TRUE(FAILED(Load(bomb, 1, D3DFMT_UNKNOWN)));
+  EXPECT_LT(largestAllocation, size_t(1) << 20);
+  // A chunk running past the end with nothing after it; an empty data chunk before the first.
+  Bytes cut(png.begin(), png.begin() + static_cast<long>(idat) + 10);
+  EXPECT_TRUE(FAILED(Load(cut, 1, D3DFMT_UNKNOWN)));
+  Bytes empty = png;
+  const Bytes emptyChunk = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0x35, 0xAF, 0x06, 0x1E};
+  empty.insert(empty.begin() + static_cast<long>(idat), emptyChunk.begin(), emptyChunk.end());
+  EXPECT_TRUE(FAILED(Load(empty, 1, D3DFMT_UNKNOWN)));
+}
+
+Bytes ReadBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Solid 0xC04020, written as CMYK (inverted inks, as Adobe writes them) and as grey: this
+// platform's decoder and the Windows build's agree on them.
+TEST_F(D3dxTest, CmykAndGreyJpegsDecodeAlikeOnBothDecoders) {
+  const std::string folder = VG_TEST_SOURCE_DIR "/platform/data/";
+  const struct {
+    const char* name;
+    uint32_t rgb;
+    D3DFORMAT fileFormat;
+  } cases[] = {{"cmyk.jpg", 0xC04020, D3DFMT_R8G8B8}, {"grey.jpg", 0x5B5B5B, D3DFMT_L8}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes file = ReadBytes(folder + c.name);
+    Picture ours, windows;
+    ASSERT_TRUE(DecodePicture(file.data(), static_cast<UINT>(file.size()), &ours));
+    ASSERT_TRUE(DecodeJpegWithStb(file.data(), static_cast<UINT>(file.size()), &windows));
+    EXPECT_EQ(ours.fileFormat, c.fileFormat);
+    EXPECT_EQ(windows.fileFormat, c.fileFormat);
+    ASSERT_EQ(ours.argb.size(), 64u);
+    ASSERT_EQ(windows.argb.size(), 64u);
+    EXPECT_TRUE(ColourNear(ours.argb[27], c.rgb, 8)) << std::hex << ours.argb[27];
+    EXPECT_TRUE(ColourNear(windows.argb[27], ours.argb[27], 3)) << std::hex << windows.argb[27];
+    EXPECT_EQ(ours.argb[27] >> 24, 0xFFu);
+  }
 }
 
 TEST_F(D3dxTest, MipChainsAreBoxFilteredAndSizedByTheRequest) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -172,6 +173,25 @@ TEST_F(RegistryTest, MalformedFileReadsAsEmptyAndIsNeverOverwritten) {
   testing::internal::GetCapturedStderr();
   RegCloseKey(key);
   EXPECT_EQ(ReadTextFile(user), "not a registry file\n");
+}
+
+// Each problem is said once; a file broken anew at every read must not make the process keep
+// every message it ever said.
+TEST_F(RegistryTest, ProblemsAreSaidOnceAndOnlyUpToAFixedNumber) {
+  std::filesystem::create_directories(dir.File("config/vesperglen"));
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < 40; ++i) {
+    WriteTextFile(user, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\software]\nbroken line " + std::to_string(i) + "\n");
+    for (int again = 0; again < 2; ++again) {
+      HKEY key = nullptr;
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, KEY_ALL_ACCESS, &key);
+    }
+  }
+  std::string said = testing::internal::GetCapturedStderr();
+  size_t lines = static_cast<size_t>(std::count(said.begin(), said.end(), '\n'));
+  EXPECT_GE(lines, 1u) << said;
+  EXPECT_LE(lines, 32u) << said;
+  EXPECT_EQ(said.find("broken line 0"), said.rfind("broken line 0")) << said;
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+// libFuzzer target: any bytes as a sound file (WAV, Ogg Vorbis), decoded whole as a sample and
+// played as a looping stream.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "platform/audio/mixer.h"
+#include "platform/audio/music_source.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > 0x7FFFFFFF) return 0;
+  PcmBuffer pcm;
+  if (DecodeAudioFile(data, size, &pcm) &&
+      (pcm.rate <= 0 || pcm.frames.size() != 2 * static_cast<size_t>(pcm.frameCount))) {
+    __builtin_trap();
+  }
+  unsigned char* owned = new unsigned char[size + 1];
+  if (size > 0) std::memcpy(owned, data, size);
+  MusicSource* stream = OpenStreamSource(owned, size);
+  if (stream) {
+    std::vector<float> out(2 * 2048);
+    stream->SetLooping(true);
+    for (int rate : {44100, 8000}) stream->Render(out.data(), 2048, rate);
+    stream->Seek(0, 0);
+    stream->SetLooping(false);
+    stream->Render(out.data(), 2048, 22050);
+    delete stream;
+  }
+  return 0;
+}
