@@ -128,6 +128,7 @@ struct Win32Dc {
   HWND window;  // window DC; null for a memory DC
   bool memory;  // CreateCompatibleDC
   bool fromBeginPaint;
+  bool ownDc;  // CS_OWNDC: the window's one DC, kept until the window is destroyed
   HGDIOBJ bitmap;  // memory DC: selected bitmap (a 1x1 stock one at creation, as in GDI)
   HGDIOBJ brush;
   HGDIOBJ font;
@@ -190,6 +191,8 @@ HWND Win32NextWindowToPaint();
 
 // ---- GDI ------------------------------------------------------------------------------------
 Win32Dc* Win32FindDc(HDC dc);
+// Frees the DC a CS_OWNDC window kept for its life; called when the window's record goes.
+void Win32FreeOwnDc(HWND window);
 Win32GdiObject* Win32FindGdiObject(HGDIOBJ object);
 // A new GDI object of `kind` (fields zeroed), or null when the table is full.
 Win32GdiObject* Win32NewGdiObject(Win32GdiKind kind);

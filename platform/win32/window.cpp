@@ -93,6 +93,7 @@ void ResizeSurface(Win32Window* window) {
 }
 
 void FreeRecord(Win32Window* window) {
+  Win32FreeOwnDc(window->handle);
   Win32DestroySdlWindow(window);
   std::free(window->surface);
   *window = Win32Window{};
