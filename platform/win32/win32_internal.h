@@ -233,6 +233,8 @@ void Win32KillWindowTimers(HWND window);
 // ---- Display internals ---------------------------------------------------------------------
 // Creates the SDL window for a new top-level record (hidden); nothing headless.
 void Win32CreateSdlWindow(Win32Window* window);
+// Keeps the SDL window above others or not, as WS_EX_TOPMOST now says.
+void Win32SetSdlWindowTopmost(Win32Window* window, bool topmost);
 void Win32DestroySdlWindow(Win32Window* window);
 void Win32ShowSdlWindow(Win32Window* window, bool show);
 // Maps a point in SDL window coordinates to the top-level surface (undoes scaling to fit).
