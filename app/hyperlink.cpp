@@ -62,11 +62,9 @@ void CreateLinkControl(HWND window) {
   GetClientRect(window, &control->clientRect);
 }
 
-// The window DC goes back when the control dies; keeping it would use up the DC cache after a
-// few dialogs.
+// The DC is the window's own (CS_OWNDC) and goes with the window, so it is not released here.
 void DestroyLinkControl(HyperlinkControl* control) {
   RemoveLinkControl(control);
-  if (control->dc) ReleaseDC(control->window, control->dc);
   std::free(control);
 }
 
@@ -79,7 +77,8 @@ void RedrawInColor(HyperlinkControl* control, COLORREF color) {
 
 ATOM RegisterHyperlinkClass() {
   WNDCLASSA windowClass = {};
-  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  // An own DC keeps the colour, mode and font set at creation for every later paint.
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
   windowClass.lpfnWndProc = HyperlinkWindowProc;
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);

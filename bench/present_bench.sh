@@ -49,7 +49,7 @@ d = x.XOpenDisplay(sys.argv[1].encode()); print(x.XDefaultRootWindow(d) if d els
 work=$(mktemp -d)
 xpid=""
 spid=""
-trap 'kill $spid $xpid 2>/dev/null; rm -rf "$work"' EXIT INT TERM PIPE
+trap 'kill $spid $xpid 2>/dev/null || true; rm -rf "$work"' EXIT INT TERM PIPE
 hz=$(getconf CLK_TCK)
 
 printf '%-6s %-9s %-9s %8s %8s %8s\n' build run screen saver xserver total
@@ -83,6 +83,7 @@ for size in 800x600 1920x1080; do
         'BEGIN { printf "%-6s %-9s %-9s %7.1f%% %7.1f%% %7.1f%%\n", n, r, z, 100*s/hz/t, 100*x/hz/t, 100*(s+x)/hz/t }'
     done
   done
-  kill $xpid
+  kill $xpid 2>/dev/null || true
   wait $xpid 2>/dev/null || true
 done
+exit 0

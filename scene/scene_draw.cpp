@@ -154,14 +154,25 @@ void ResetSceneDrawing() {
   targetTint.Set(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
+namespace {
+
+// Sky, water and waterfalls are fitted to their picture's size; every other kind is drawn
+// without a picture as well.
+bool NeedsPictureSize(PlacementKind kind) {
+  return kind == PlacementKind::kSky || kind == PlacementKind::kWaterfall || kind == PlacementKind::kWater;
+}
+
+}  // namespace
+
 void UpdateAnimated(Placement* placement) {
   placement->animated = 0;
-  // Nothing to draw: no entry of that name, or an entry that is not a picture.
-  if (TextureOf(*placement) == nullptr) {
+  PlacementKind kind = placement->entry != nullptr ? PlacementKindOf(placement->entry->name) : PlacementKind::kPlain;
+  // Nothing to draw: no entry of that name, or a fitted layer that has no picture.
+  if (placement->entry == nullptr || (NeedsPictureSize(kind) && TextureOf(*placement) == nullptr)) {
     placement->animated = 1;
     return;
   }
-  switch (PlacementKindOf(placement->entry->name)) {
+  switch (kind) {
     case PlacementKind::kSky: DrawSky(*placement); break;
     case PlacementKind::kWaterfall: DrawFlowing(*placement, 1.0f); break;
     case PlacementKind::kWater: DrawFlowing(*placement, 0.2f); break;

@@ -146,6 +146,7 @@ HSAMPLE BASS_SampleLoad(BOOL memory, const void* file, DWORD offset, DWORD lengt
   const bool decoded = DecodeAudioFile(data, size, &pcm);
   delete[] data;
   if (!decoded) return FailHandle(BASS_ERROR_FORMAT);
+  SilenceNonFinite(pcm.frames.data(), pcm.frames.size());
   CatchUpAudioOutput();
   MixerLock lock;
   const int slot = FreeSlot(mixer.samples);

@@ -1,6 +1,7 @@
 #include "platform/audio/mixer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/audio/music_source.h"
 
@@ -59,6 +60,7 @@ void MixMusic(MixerMusic& music, float* mix, int frames) {
   const int sourceRate = static_cast<int>(static_cast<long long>(mixer.outputRate) *
                                           mixer.outputRate / rate);
   const int got = music.source->Render(rendered, frames, sourceRate);
+  SilenceNonFinite(rendered, 2 * static_cast<size_t>(std::max(got, 0)));
   float gain = music.volume / 100.0f * MusicGlobalVolume(music) / 100.0f;
   if (music.isModule) gain *= music.amplify / 50.0f;
   float left, right;
@@ -85,6 +87,12 @@ void MixChunk(float* out, int frames) {
 }
 
 }  // namespace
+
+void SilenceNonFinite(float* values, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (!std::isfinite(values[i])) values[i] = 0.0f;
+  }
+}
 
 DWORD MakeHandle(HandleKind kind, int index) {
   mixer.serial = (mixer.serial + 1) & kSerialMask;

@@ -89,6 +89,9 @@ MixerMusic* FindMusic(DWORD handle);
 // Fills `frames` interleaved stereo frames at the output rate with everything that plays,
 // clipped to -1..1. Takes the lock itself.
 void MixAudio(float* out, int frames);
+// Turns NaN and infinite values into silence: one bad value in a file must not poison the
+// whole mix (and, in the 16-bit outputs, convert with undefined behaviour).
+void SilenceNonFinite(float* values, size_t count);
 
 // Frees every slot and resets the global volumes (BASS_Free). Takes the lock itself.
 void ResetMixer();

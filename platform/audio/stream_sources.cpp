@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/audio/mp3_frames.h"
+#include "platform/audio/mixer.h"
 #include "platform/audio/music_source.h"
 #include "platform/audio/vorbis.h"
 #include "platform/audio/wav_format.h"
@@ -99,6 +100,8 @@ bool DecodedStream::Refill() {
     got = Decode(tail, kDecodeChunk);
   }
   if (got > 0) {
+    // Before interpolation, which would spread a bad value onto its neighbour.
+    SilenceNonFinite(tail, 2 * static_cast<size_t>(got));
     bufferFrames += got;
     return true;
   }

@@ -616,6 +616,11 @@ void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
   if (top >= bottom) return;
   int clipLeft = std::max(s.viewportX, 0);
   int clipRight = std::min(s.viewportX + s.viewportWidth, s.target.width);
+  int minX = std::min({fx[0], fx[1], fx[2]}), maxX = std::max({fx[0], fx[1], fx[2]});
+  c.touchedLeft = std::min(c.touchedLeft, std::max(int(FloorDiv(minX, kSubPixel)), clipLeft));
+  c.touchedRight = std::max(c.touchedRight, std::min(CeilDiv(maxX, kSubPixel) + 1, clipRight));
+  c.touchedTop = std::min(c.touchedTop, top);
+  c.touchedBottom = std::max(c.touchedBottom, bottom);
   EdgeWalker longEdge, shortEdge;
   longEdge.Start(x0, y0, x2, y2, top * kSubPixel);
   bool upper = top * kSubPixel < y1;
@@ -741,6 +746,8 @@ void PickWrite(RasterContext& c) {
 
 void RasterBegin(RasterContext& context, const RasterState& state) {
   context.state = &state;
+  context.touchedLeft = context.touchedTop = INT32_MAX;
+  context.touchedRight = context.touchedBottom = INT32_MIN;
   uint32_t reference = state.alphaRef & 0xFF;
   for (uint32_t a = 0; a < 256; ++a) context.alphaPass[a] = Compare(state.alphaFunc, a, reference);
   context.depthActive = state.depthTest && state.target.depth;

@@ -80,6 +80,7 @@ struct RasterContext {
   bool shadeIntoTarget;     // nothing between the stage and the target: shade straight into it
   bool blendWhileShading;   // the fast stage kernels may blend into the target themselves
   SpanBlend spanBlend;
+  int touchedLeft, touchedTop, touchedRight, touchedBottom;  // pixels the draw may have changed
   uint32_t source[kMaxSpanWidth];
 };
 

@@ -375,6 +375,7 @@ struct SoftDevice final : IDirect3DDevice8 {
   void BuildRasterState(bool pretransformed);
   HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT stride,
                UINT vertexCount, const void* indexData, D3DFORMAT indexFormat, UINT indexBase);
+  void KeepTargetFormat();
 
   ULONG references = 1;
   IDirect3D8* direct3D;
@@ -633,6 +634,7 @@ HRESULT SoftDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3
   const uint32_t depthMax = depthBits >= 32 ? 0xFFFFFFFFu : (1u << depthBits) - 1u;
   const uint32_t depthValue = uint32_t(double(std::clamp(z, 0.0f, 1.0f)) * double(depthMax) + 0.5);
   const LONG width = LONG(backBuffer->width);
+  QuantiseToFormat(backBuffer->format, &color, 1);
   auto clearArea = [&](LONG x1, LONG y1, LONG x2, LONG y2) {
     x1 = std::max<LONG>({PhysicalX(x1), PhysicalX(LONG(viewport.X)), 0});
     y1 = std::max<LONG>({PhysicalY(y1), PhysicalY(LONG(viewport.Y)), 0});
@@ -861,7 +863,20 @@ HRESULT SoftDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8
     const RasterVertex& vc = vertexAt(c, &ok);
     if (ok) RasterTriangle(context, va, vb, vc);
   }
+  KeepTargetFormat();
   return ok ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+// Blending runs on 8-bit channels; a 16-bit target keeps only what its format holds of the
+// pixels a draw touched, so the next draw, and every capture, sees what real hardware stores.
+void SoftDevice::KeepTargetFormat() {
+  if (FormatBytes(backBuffer->format) != 2) return;
+  const int width = int(backBuffer->width);
+  const int left = std::max(context.touchedLeft, 0), right = std::min(context.touchedRight, width);
+  const int bottom = std::min(context.touchedBottom, int(backBuffer->height));
+  for (int y = std::max(context.touchedTop, 0); y < bottom && left < right; ++y) {
+    QuantiseToFormat(backBuffer->format, &backBuffer->pixels[size_t(y) * size_t(width) + size_t(left)], right - left);
+  }
 }
 
 HRESULT SoftDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* data, UINT stride) {

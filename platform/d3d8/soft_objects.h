@@ -17,6 +17,9 @@ bool IsDisplayFormat(D3DFORMAT format);
 int DepthBits(D3DFORMAT format);  // 0 for a format that is not a depth format
 uint32_t DecodePixel(D3DFORMAT format, const uint8_t* bytes);
 void EncodePixel(D3DFORMAT format, uint32_t argb, uint8_t* bytes);
+// Keeps of each pixel only what `format` holds, as 0xAARRGGBB again: a 16-bit render target
+// blends the next draw with what it stored, not with the 8-bit value that was written.
+void QuantiseToFormat(D3DFORMAT format, uint32_t* pixels, int count);
 
 // A two-dimensional picture: one texture level or the back buffer. Its pixels are always held
 // as 0xAARRGGBB; a 16-bit format is converted on LockRect and back on UnlockRect. References

@@ -90,6 +90,28 @@ void EncodePixel(D3DFORMAT format, uint32_t argb, uint8_t* bytes) {
   std::memcpy(bytes, &p, 2);
 }
 
+void QuantiseToFormat(D3DFORMAT format, uint32_t* pixels, int count) {
+  if (FormatBytes(format) != 2) return;
+  if (format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5) {
+    // The top bits of each channel, repeated below them as Widen does; no alpha.
+    const bool sixBitGreen = format == D3DFMT_R5G6B5;
+    const uint32_t greenMask = sixBitGreen ? 0xFC00u : 0xF800u;
+    const int greenShift = sixBitGreen ? 6 : 5;
+    const uint32_t greenLow = sixBitGreen ? 0x0300u : 0x0700u;
+    for (int i = 0; i < count; ++i) {
+      uint32_t redBlue = pixels[i] & 0xF800F8u;
+      uint32_t green = pixels[i] & greenMask;
+      pixels[i] = 0xFF000000u | redBlue | ((redBlue >> 5) & 0x070007u) | green | ((green >> greenShift) & greenLow);
+    }
+    return;
+  }
+  uint8_t bytes[2];
+  for (int i = 0; i < count; ++i) {
+    EncodePixel(format, pixels[i], bytes);
+    pixels[i] = DecodePixel(format, bytes);
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Common resource methods: no private data, no interfaces to query.
 

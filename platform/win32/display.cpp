@@ -195,6 +195,10 @@ void Win32CreateSdlWindow(Win32Window* window) {
   window->sdlWindow = Win32IsFullScreenWindow(window) ? CreateFullScreenWindow(window) : CreatePlainWindow(window);
 }
 
+void Win32SetSdlWindowTopmost(Win32Window* window, bool topmost) {
+  if (window->sdlWindow != nullptr) SDL_SetWindowAlwaysOnTop(window->sdlWindow, topmost ? SDL_TRUE : SDL_FALSE);
+}
+
 void Win32DestroySdlWindow(Win32Window* window) {
   if (window->texture != nullptr) SDL_DestroyTexture(window->texture);
   if (window->renderer != nullptr) SDL_DestroyRenderer(window->renderer);
@@ -211,7 +215,9 @@ void Win32ShowSdlWindow(Win32Window* window, bool show) {
     SDL_HideWindow(window->sdlWindow);
     return;
   }
-  if (!Win32IsFullScreenWindow(window)) {
+  // Whether the window covers the screen was settled when it was made; losing topmost status
+  // later (after a device reset) does not shrink it to its rectangle.
+  if ((SDL_GetWindowFlags(window->sdlWindow) & SDL_WINDOW_FULLSCREEN) == 0) {
     int width = window->rect.right - window->rect.left, height = window->rect.bottom - window->rect.top;
     SDL_SetWindowSize(window->sdlWindow, width > 0 ? width : 1, height > 0 ? height : 1);
     SDL_SetWindowPosition(window->sdlWindow, window->rect.left, window->rect.top);

@@ -195,17 +195,34 @@ void Win32FillDcRect(HDC dc, const RECT& rect, uint32_t pixel) {
 // ---- Device contexts ------------------------------------------------------------------------------
 
 // The null window is the screen: a DC that other DCs can be compatible with, drawing nowhere.
+// A window of a CS_OWNDC class has one DC for its whole life: every GetDC returns it, with the
+// attributes last selected into it, and ReleaseDC leaves it alone.
 HDC GetDC(HWND window) {
-  if (window != nullptr && Win32FindWindow(window) == nullptr) return nullptr;
+  Win32Window* record = window != nullptr ? Win32FindWindow(window) : nullptr;
+  if (window != nullptr && record == nullptr) return nullptr;
+  bool own = record != nullptr && record->classIndex >= 0 && (win32Classes[record->classIndex].style & CS_OWNDC) != 0;
+  if (own) {
+    for (const Win32Dc& dc : win32Dcs) {
+      if (dc.handle != nullptr && dc.ownDc && dc.window == window) return dc.handle;
+    }
+  }
   Win32Dc* dc = NewDc(window, false);
-  return dc != nullptr ? dc->handle : nullptr;
+  if (dc == nullptr) return nullptr;
+  dc->ownDc = own;
+  return dc->handle;
 }
 
 int ReleaseDC(HWND, HDC dc) {
   Win32Dc* record = Win32FindDc(dc);
-  if (record == nullptr || record->memory) return 0;
+  if (record == nullptr || record->memory || record->ownDc) return 0;
   *record = Win32Dc{};
   return 1;
+}
+
+void Win32FreeOwnDc(HWND window) {
+  for (Win32Dc& dc : win32Dcs) {
+    if (dc.handle != nullptr && dc.ownDc && dc.window == window) dc = Win32Dc{};
+  }
 }
 
 HDC CreateCompatibleDC(HDC) {

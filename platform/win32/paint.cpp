@@ -111,6 +111,13 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint) {
 
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
   if (paint == nullptr) return FALSE;
+  Win32Dc* d = Win32FindDc(paint->hdc);
+  if (d != nullptr && d->ownDc) {
+    // An own DC outlives the paint; only the paint's clipping ends.
+    d->fromBeginPaint = false;
+    d->hasPaintClip = false;
+    return TRUE;
+  }
   ReleaseDC(window, paint->hdc);
   return TRUE;
 }

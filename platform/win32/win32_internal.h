@@ -131,6 +131,7 @@ struct Win32Dc {
   HWND window;  // window DC; null for a memory DC
   bool memory;  // CreateCompatibleDC
   bool fromBeginPaint;
+  bool ownDc;  // CS_OWNDC: the window's one DC, kept until the window is destroyed
   HGDIOBJ bitmap;  // memory DC: selected bitmap (a 1x1 stock one at creation, as in GDI)
   HGDIOBJ brush;
   HGDIOBJ font;
@@ -195,6 +196,8 @@ HWND Win32NextWindowToPaint();
 
 // ---- GDI ------------------------------------------------------------------------------------
 Win32Dc* Win32FindDc(HDC dc);
+// Frees the DC a CS_OWNDC window kept for its life; called when the window's record goes.
+void Win32FreeOwnDc(HWND window);
 Win32GdiObject* Win32FindGdiObject(HGDIOBJ object);
 // A new GDI object of `kind` (fields zeroed), or null when the table is full.
 Win32GdiObject* Win32NewGdiObject(Win32GdiKind kind);
@@ -235,6 +238,8 @@ void Win32KillWindowTimers(HWND window);
 // ---- Display internals ---------------------------------------------------------------------
 // Creates the SDL window for a new top-level record (hidden); nothing headless.
 void Win32CreateSdlWindow(Win32Window* window);
+// Keeps the SDL window above others or not, as WS_EX_TOPMOST now says.
+void Win32SetSdlWindowTopmost(Win32Window* window, bool topmost);
 void Win32DestroySdlWindow(Win32Window* window);
 void Win32ShowSdlWindow(Win32Window* window, bool show);
 // Maps a point in SDL window coordinates to the top-level surface (undoes scaling to fit).

@@ -93,6 +93,7 @@ void ResizeSurface(Win32Window* window) {
 }
 
 void FreeRecord(Win32Window* window) {
+  Win32FreeOwnDc(window->handle);
   Win32DestroySdlWindow(window);
   std::free(window->surface);
   *window = Win32Window{};
@@ -125,6 +126,16 @@ void Destroy(Win32Window* window) {
   Win32KillWindowTimers(handle);
   SendMessageA(handle, WM_NCDESTROY, 0, 0);
   FreeRecord(window);
+}
+
+// HWND_TOPMOST makes a window topmost; HWND_NOTOPMOST, and HWND_BOTTOM, take that away.
+void SetTopmost(Win32Window* window, HWND insertAfter) {
+  bool topmost = (window->exStyle & WS_EX_TOPMOST) != 0;
+  if (insertAfter == HWND_TOPMOST) topmost = true;
+  if (insertAfter == HWND_NOTOPMOST || insertAfter == HWND_BOTTOM) topmost = false;
+  if (topmost == ((window->exStyle & WS_EX_TOPMOST) != 0)) return;
+  window->exStyle = topmost ? (window->exStyle | WS_EX_TOPMOST) : (window->exStyle & ~DWORD(WS_EX_TOPMOST));
+  Win32SetSdlWindowTopmost(window, topmost);
 }
 
 void SetVisible(Win32Window* window, bool visible) {
@@ -412,9 +423,10 @@ BOOL UpdateWindow(HWND window) {
   return TRUE;
 }
 
-BOOL SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT flags) {
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
   Win32Window* record = Win32FindWindow(window);
   if (record == nullptr || record->foreign) return FALSE;
+  if ((flags & SWP_NOZORDER) == 0) SetTopmost(record, insertAfter);
   RECT old = record->rect;
   RECT rect = old;
   if ((flags & SWP_NOMOVE) == 0) {

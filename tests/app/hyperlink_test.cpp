@@ -66,6 +66,12 @@ class HyperlinkTest : public ::testing::Test {
     return count;
   }
 
+  int UsedDcs() const {
+    int used = 0;
+    for (const Win32Dc& dc : win32Dcs) used += dc.handle != nullptr;
+    return used;
+  }
+
   HWND host = nullptr;
   int countBefore = 0;
 };
@@ -156,6 +162,31 @@ TEST_F(HyperlinkTest, OverlongTextsAreCutToTheirFields) {
   HyperlinkControl* control = linkControls[linkControlCount - 1];
   EXPECT_EQ(std::string(control->text), std::string(kLinkTextSize - 1, 'x'));
   EXPECT_EQ(std::string(control->address), std::string(kLinkAddressSize - 1, 'x'));
+}
+
+TEST_F(HyperlinkTest, ControlDrawsThroughOneOwnDcThatGoesWithItsWindow) {
+  ASSERT_NE(Win32FindClass("Hyperlink"), nullptr);
+  EXPECT_EQ(Win32FindClass("Hyperlink")->style, UINT(CS_HREDRAW | CS_VREDRAW | CS_OWNDC));
+  EXPECT_EQ(Win32FindClass("Hyperlink")->style, 35u);
+  int dcsBefore = UsedDcs();
+  HWND link = CreateLink(10);
+  HyperlinkControl* control = linkControls[linkControlCount - 1];
+  HDC dc = GetDC(link);
+  EXPECT_EQ(dc, control->dc) << "every GetDC of the control gives the DC it keeps";
+  ReleaseDC(link, dc);
+  ASSERT_NE(Win32FindDc(control->dc), nullptr) << "releasing an own DC leaves it alive";
+  EXPECT_EQ(Win32FindDc(control->dc)->textColor, RGB(0, 0, 200));
+  EXPECT_EQ(Win32FindDc(control->dc)->bkMode, TRANSPARENT);
+  PAINTSTRUCT paint;
+  EXPECT_EQ(BeginPaint(link, &paint), control->dc);
+  EndPaint(link, &paint);
+  EXPECT_EQ(UsedDcs(), dcsBefore + 1);
+  // Destroying the control frees its record and, with the window, its DC: nothing leaks.
+  DestroyWindow(link);
+  EXPECT_EQ(Win32FindDc(dc), nullptr);
+  EXPECT_EQ(UsedDcs(), dcsBefore);
+  for (int i = 0; i < 20; i++) DestroyWindow(CreateLink(10));
+  EXPECT_EQ(UsedDcs(), dcsBefore);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "bass.h"
@@ -213,6 +215,73 @@ TEST(AudioLayer, WavFileOutputFollowsTheClockAndPlacesEachStartAtItsTime) {
   const uint32_t dataSize = static_cast<uint8_t>(file[40]) | (static_cast<uint8_t>(file[41]) << 8) |
                             (static_cast<uint8_t>(file[42]) << 16);
   EXPECT_EQ(dataSize, 8820u * 4);
+}
+
+TEST(AudioLayer, NonFiniteSamplesBecomeSilenceInTheMixAndTheWavFile) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  std::vector<float> values(441, 0.25f);
+  for (int i = 100; i < 200; i += 3) values[size_t(i)] = nan;
+  values[300] = inf;
+  values[301] = -inf;
+  TempDir dir;
+  const std::string source = dir.File("bad.wav");
+  WriteTextFile(source, MakeFloatWav(values));
+  const std::string path = dir.File("out.wav");
+  ConfigureWavFileOutput(path.c_str(), FakeClock);
+  ForceAudioOutput(WavFileAudioOutput());
+  fakeNow = 1000;
+  ASSERT_TRUE(BASS_Init(-1, 44100, 32, nullptr));
+  BASS_Start();
+  const HSAMPLE sample = BASS_SampleLoad(FALSE, source.c_str(), 0, 0, 1, 0);
+  ASSERT_NE(sample, 0u);
+  const HSTREAM stream = BASS_StreamCreateFile(FALSE, source.c_str(), 0, 0, 0);
+  ASSERT_NE(stream, 0u);
+  BASS_SamplePlayEx(sample, 0, 44100, -1, -101, FALSE);
+  BASS_StreamPlay(stream, FALSE, 0);
+  fakeNow += 20;  // 882 frames: both play through
+  BASS_Stop();
+  BASS_Free();
+  ForceAudioOutput(nullptr);
+  ConfigureWavFileOutput(nullptr, nullptr);
+
+  const std::string file = ReadTextFile(path);
+  ASSERT_EQ(file.size(), 44u + 882 * 4);
+  auto frame = [&](int i) {
+    return static_cast<int16_t>(static_cast<uint8_t>(file[44 + 4 * i]) |
+                                (static_cast<uint8_t>(file[45 + 4 * i]) << 8));
+  };
+  EXPECT_NEAR(frame(10), 16383, 2) << "sample and stream, 0.25 each";
+  EXPECT_NEAR(frame(101), 16383, 2);
+  // A bad value and its neighbour, which shares the interpolation, are quieter; never loud.
+  for (int i = 0; i < 882; ++i) EXPECT_LE(std::abs(frame(i)), 16385) << i;
+  EXPECT_EQ(frame(800), 0);
+}
+
+TEST_F(AudioMixer, NonFiniteSamplesAndStreamsMixAsSilence) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::vector<float> values = {nan, inf, -inf, nan, 0.5f, nan, nan, nan};
+  const std::string wav = MakeFloatWav(values);
+  WriteTextFile(dir.File("bad.wav"), wav);
+  const HSAMPLE sample = BASS_SampleLoad(TRUE, wav.data(), 0, static_cast<DWORD>(wav.size()), 1, 0);
+  ASSERT_NE(sample, 0u);
+  BASS_SamplePlayEx(sample, 0, 44100, -1, -101, FALSE);
+  std::vector<float> mix = Mix(10);
+  for (size_t i = 0; i < mix.size(); ++i) {
+    EXPECT_TRUE(std::isfinite(mix[i])) << i;
+    if (i / 2 != 4) {
+      EXPECT_EQ(mix[i], 0.0f) << i;
+    }
+  }
+  EXPECT_NEAR(mix[8], 0.5f, 1e-6);
+  const std::string path = dir.File("bad.wav");
+  const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+  BASS_StreamPlay(stream, FALSE, 0);
+  mix = Mix(10);
+  for (size_t i = 0; i < mix.size(); ++i) EXPECT_TRUE(std::isfinite(mix[i])) << i;
+  EXPECT_NEAR(mix[8], 0.5f, 1e-6);
+  EXPECT_EQ(mix[0], 0.0f);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // four-channel module whose every order plays the same short note.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,32 @@ inline std::string MakeWav(const std::vector<float>& values, int rate = 44100) {
     const auto pcm = static_cast<uint16_t>(static_cast<int16_t>(v * 32767.0f));
     put16(wav, pcm);
     put16(wav, pcm);
+  }
+  return wav;
+}
+
+// 32-bit float stereo; `values` are per frame, the same on both sides, stored as they are
+// (so NaN and infinities too).
+inline std::string MakeFloatWav(const std::vector<float>& values, int rate = 44100) {
+  auto put32 = [](std::string& s, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s += static_cast<char>(v >> (8 * i));
+  };
+  const uint32_t bytes = static_cast<uint32_t>(values.size() * 8);
+  std::string wav = "RIFF";
+  put32(wav, 36 + bytes);
+  wav += "WAVEfmt ";
+  put32(wav, 16);
+  put32(wav, 3 | (2u << 16));  // IEEE float, two channels
+  put32(wav, static_cast<uint32_t>(rate));
+  put32(wav, static_cast<uint32_t>(rate) * 8);
+  put32(wav, 8 | (32u << 16));  // block align, bits per sample
+  wav += "data";
+  put32(wav, bytes);
+  for (float v : values) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    put32(wav, bits);
+    put32(wav, bits);
   }
   return wav;
 }

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/d3d8/pixel_spans.h"
+#include "platform/d3d8/soft_objects.h"
+#include "platform/d3d8/software_device.h"
 
 namespace {
 
@@ -557,6 +559,94 @@ TEST_F(Rasterizer, MipLevelsFollowTheTexelFootprint) {
   EXPECT_EQ((half >> 8) & 0xFF, 0u);
   device->SetTexture(0, nullptr);
   texture->Release();
+}
+
+// What a 16-bit target stores, read back in its own bits.
+struct SixteenBitTarget {
+  // Full screen, on an adapter that offers the format (a windowed back buffer follows the desktop).
+  explicit SixteenBitTarget(D3DFORMAT format) {
+    const D3DDISPLAYMODE mode = {8, 8, 60, format};
+    SoftwareAdapterSetModes(&mode, 1);
+    direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS p{};
+    p.BackBufferWidth = p.BackBufferHeight = 8;
+    p.BackBufferFormat = format;
+    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    p.Windowed = FALSE;
+    p.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+    created = direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &p, &device);
+    if (created != D3D_OK) return;
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetVertexShader(kScreenFormat);
+  }
+  ~SixteenBitTarget() {
+    if (device) device->Release();
+    direct3D->Release();
+    SoftwareAdapterSetModes(nullptr, -1);
+  }
+  void AddRect(D3DCOLOR color) {
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    ScreenVertex v[4] = {{0, 0, 0.5f, 1, color, 0, 0}, {4, 0, 0.5f, 1, color, 0, 0},
+                         {0, 4, 0.5f, 1, color, 0, 0}, {4, 4, 0.5f, 1, color, 0, 0}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex));
+  }
+  uint16_t Stored(int x, int y) {
+    IDirect3DSurface8* surface = nullptr;
+    device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface);
+    D3DLOCKED_RECT locked;
+    surface->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+    uint16_t value;
+    std::memcpy(&value, static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 2, 2);
+    surface->UnlockRect();
+    surface->Release();
+    return value;
+  }
+  IDirect3D8* direct3D = nullptr;
+  IDirect3DDevice8* device = nullptr;
+  HRESULT created = E_FAIL;
+};
+
+TEST(SixteenBitTargets, BlendWithWhatTheTargetHoldsNotWithEightBitValues) {
+  // 12 is stored as 8 in five bits; adding 4 gives 12 again, stored as 8 once more.
+  SixteenBitTarget r5g6b5(D3DFMT_R5G6B5);
+  ASSERT_EQ(r5g6b5.created, D3D_OK);
+  r5g6b5.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x0C0C0C, 1.0f, 0);
+  r5g6b5.AddRect(0x040404);
+  uint16_t p = r5g6b5.Stored(1, 1);
+  EXPECT_EQ(p >> 11, 1) << "red reads 8";
+  EXPECT_EQ(p & 31, 1) << "blue reads 8";
+  EXPECT_EQ((p >> 5) & 63, 4) << "six-bit green: 12 is kept, 16 stored";
+  EXPECT_EQ(r5g6b5.Stored(6, 6) >> 11, 1) << "a cleared pixel the draw did not touch";
+
+  SixteenBitTarget x1r5g5b5(D3DFMT_X1R5G5B5);
+  ASSERT_EQ(x1r5g5b5.created, D3D_OK);
+  x1r5g5b5.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x0C0C0C, 1.0f, 0);
+  x1r5g5b5.AddRect(0x040404);
+  x1r5g5b5.AddRect(0x040404);
+  p = x1r5g5b5.Stored(2, 2);
+  EXPECT_EQ((p >> 10) & 31, 1);
+  EXPECT_EQ((p >> 5) & 31, 1);
+  EXPECT_EQ(p & 31, 1);
+}
+
+TEST(SixteenBitTargets, QuantisingKeepsExactlyWhatTheFormatEncodes) {
+  for (D3DFORMAT format : {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5}) {
+    int wrong = 0;
+    std::vector<uint32_t> row(256);
+    for (uint32_t rg = 0; rg < 65536; rg += 3) {
+      for (uint32_t b = 0; b < 256; ++b) row[b] = 0x80000000u | (rg << 8) | b;
+      QuantiseToFormat(format, row.data(), 256);
+      for (uint32_t b = 0; b < 256; ++b) {
+        uint8_t bytes[2];
+        EncodePixel(format, 0x80000000u | (rg << 8) | b, bytes);
+        wrong += row[b] != DecodePixel(format, bytes);
+      }
+    }
+    EXPECT_EQ(wrong, 0) << format;
+  }
 }
 
 }  // namespace

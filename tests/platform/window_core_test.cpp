@@ -234,4 +234,27 @@ TEST_F(WindowCore, ActivationAndFocusFollowTheProcessAndItsWindows) {
   EXPECT_EQ(GetActiveWindow(), nullptr);
 }
 
+TEST_F(WindowCore, TopmostAndNotTopmostSetAndClearTheTopmostStyle) {
+  HWND w = CreateWindowExA(WS_EX_TOPMOST, "TestLogging", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
+  ASSERT_NE(w, nullptr);
+  created.push_back(w);
+  auto topmost = [&] { return (GetWindowLongPtrA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+  ASSERT_TRUE(topmost());
+  EXPECT_TRUE(SetWindowPos(w, HWND_NOTOPMOST, 5, 6, 20, 30, SWP_SHOWWINDOW | SWP_FRAMECHANGED));
+  EXPECT_FALSE(topmost());
+  RECT rect;
+  GetWindowRect(w, &rect);
+  EXPECT_EQ(rect.left, 5);
+  EXPECT_EQ(rect.bottom, 36);
+  SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_TRUE(topmost());
+  SetWindowPos(w, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_TRUE(topmost()) << "SWP_NOZORDER ignores where to insert";
+  SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_TRUE(topmost()) << "the top of the topmost band is still topmost";
+  SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_FALSE(topmost());
+}
+
 }  // namespace

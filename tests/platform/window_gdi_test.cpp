@@ -131,4 +131,46 @@ TEST(WindowGdi, ChildDrawingLandsAtItsOffsetClippedToItself) {
   UnregisterClassA("TestPlain", nullptr);
 }
 
+TEST(WindowGdi, OwnDcClassesKeepOneDcUntilTheWindowGoes) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "TestOwnDc";
+  wc.style = CS_OWNDC;
+  RegisterClassA(&wc);
+  wc.lpszClassName = "TestCommonDc";
+  wc.style = 0;
+  RegisterClassA(&wc);
+  HWND own = CreateWindowExA(0, "TestOwnDc", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+  HWND common = CreateWindowExA(0, "TestCommonDc", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(own, nullptr);
+
+  HDC dc = GetDC(own);
+  SetTextColor(dc, RGB(1, 2, 3));
+  EXPECT_EQ(ReleaseDC(own, dc), 0) << "an own DC is not released";
+  EXPECT_EQ(GetDC(own), dc);
+  EXPECT_EQ(Win32FindDc(dc)->textColor, RGB(1, 2, 3)) << "its attributes stay";
+  // A paint clips the own DC to the update rectangle, and only for the paint.
+  InvalidateRect(own, nullptr, FALSE);
+  PAINTSTRUCT paint;
+  EXPECT_EQ(BeginPaint(own, &paint), dc);
+  EXPECT_TRUE(Win32FindDc(dc)->hasPaintClip);
+  EndPaint(own, &paint);
+  ASSERT_NE(Win32FindDc(dc), nullptr);
+  EXPECT_FALSE(Win32FindDc(dc)->hasPaintClip);
+
+  // Other classes get a fresh DC each time, freed by ReleaseDC.
+  HDC first = GetDC(common);
+  HDC second = GetDC(common);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(ReleaseDC(common, first), 1);
+  EXPECT_EQ(Win32FindDc(first), nullptr);
+  ReleaseDC(common, second);
+
+  DestroyWindow(own);
+  EXPECT_EQ(Win32FindDc(dc), nullptr) << "the own DC goes with its window";
+  DestroyWindow(common);
+  UnregisterClassA("TestOwnDc", nullptr);
+  UnregisterClassA("TestCommonDc", nullptr);
+}
+
 }  // namespace

@@ -143,4 +143,28 @@ TEST(RenderStates, MissingMatricesLoadTheIdentityAndClearsTouchOnlyTheTarget) {
   device = saved;
 }
 
+TEST_F(Device, AResetPlacesTheWindowCentredAndNoLongerTopmost) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "DeviceTestSaver";
+  RegisterClassA(&wc);
+  saverWindow = CreateWindowExA(WS_EX_TOPMOST, "DeviceTestSaver", "", WS_POPUP, 7, 9, 100, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(saverWindow, nullptr);
+  ASSERT_TRUE(InitDevice(saverWindow));
+  SoftwareDeviceLose(device, 0);
+  PresentFrame();
+  EXPECT_EQ(SoftwareDeviceResetCount(device), 1);
+  EXPECT_EQ(GetWindowLongPtrA(saverWindow, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  RECT rect;
+  GetWindowRect(saverWindow, &rect);
+  EXPECT_EQ(rect.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 400);
+  EXPECT_EQ(rect.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 300);
+  EXPECT_EQ(rect.right - rect.left, 800);
+  ReleaseDevice();
+  DestroyWindow(saverWindow);
+  saverWindow = nullptr;
+  UnregisterClassA("DeviceTestSaver", nullptr);
+}
+
 }  // namespace

@@ -99,19 +99,20 @@ TEST(PlacementKindTest, KindsFollowTheFirstMatchingNameTest) {
   EXPECT_EQ(PlacementKindOf("Sky"), PlacementKind::kPlain);
 }
 
-TEST_F(SceneDrawTest, PassesDrawInOrderAndSkipPlacementsWithoutAPicture) {
+TEST_F(SceneDrawTest, PassesDrawInOrderAndSkipPlacementsWithNothingToDraw) {
   ObjectListEntry* sky = Entry("sky");
   ObjectListEntry* rock = Entry("rock");
   ObjectListEntry* behind = Entry("hill");
-  ObjectListEntry nameless{"model", nullptr, nullptr};
+  ObjectListEntry skyModel{"skymodel", nullptr, nullptr};
   Place(rock, -10, -10, 10, 10);
-  Place(&nameless, 0, 0, 10, 10);
+  Place(&skyModel, 0, 0, 10, 10);
   Place(nullptr, 0, 0, 10, 10);
   Place(behind, -400, 0, 400, -300).behind = 1;
   Place(sky, -400, 300, 400, 0);
   DrawScene();
   // Animated layers first (sky and the behind placement, in slot order), then the background,
-  // then the plain pictures over it; nothing for the slots with no picture.
+  // then the plain pictures over it; nothing for the slot with no entry, nor for a sky that has
+  // no picture to take its size from.
   ASSERT_EQ(recorder.draws.size(), 4u);
   EXPECT_EQ(recorder.draws[0].texture, behind->texture->texture);
   EXPECT_EQ(recorder.draws[1].texture, sky->texture->texture);
@@ -259,6 +260,34 @@ TEST_F(SceneDrawTest, TintIsAppliedThenEasedASmallStepPerFrame) {
   EXPECT_EQ(targetTint.b, 0.67f);
   SetTintVariant(7);
   EXPECT_EQ(targetTint.b, 0.67f);
+}
+
+TEST_F(SceneDrawTest, PicturelessPlainSprayAndLeavesAreDrawnUntexturedAndSizedKindsSkipped) {
+  ObjectListEntry plain{"model", nullptr, nullptr};
+  ObjectListEntry spray{"spray_model", nullptr, nullptr};
+  ObjectListEntry leaves{"leaves_model", nullptr, nullptr};
+  ObjectListEntry sky{"sky_model", nullptr, nullptr};
+  ObjectListEntry water{"water_model", nullptr, nullptr};
+  ObjectListEntry fall{"waterfall_model", nullptr, nullptr};
+  Place(&sky, -400, 300, 400, 0);
+  Place(&water, -400, 0, 400, -300);
+  Place(&fall, 0, 0, 10, 10);
+  Place(&plain, 10, 20, 30, 60);
+  Place(&leaves, 0, 0, 100, 50);
+  Place(&spray, -50, -50, 50, 50);
+  DrawScene();
+  // Background, the plain picture and the leaves; sky, water and waterfall need their
+  // picture's size and are left out.
+  ASSERT_EQ(recorder.draws.size(), 3u);
+  EXPECT_EQ(recorder.draws[1].texture, nullptr);
+  EXPECT_FLOAT_EQ(Corner(&recorder.draws[1], 0).position.x, 30.0f);
+  EXPECT_FLOAT_EQ(Corner(&recorder.draws[1], 0).position.y, 60.0f);
+  EXPECT_EQ(recorder.draws[2].texture, nullptr);
+  EXPECT_EQ(leafQueue.count, 1);
+  for (int frame = 0; frame < 10; frame++) DrawScene();
+  int live = 0;
+  for (const SprayPuff& puff : sprayRing.puffs) live += puff.life > 0.0f;
+  EXPECT_EQ(live, 5) << "the spray puffs without a picture too";
 }
 
 }  // namespace
