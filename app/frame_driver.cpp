@@ -14,7 +14,7 @@
 #include "text/bitmap_font.h"
 
 Matrix4 baseView;
-float sceneClock = 0.0f;
+double sceneClock = 0.0;
 float sceneChangeInterval = 0.0f;
 
 namespace {

@@ -6,7 +6,8 @@
 // The scene's view, rebuilt at the start of every frame.
 extern Matrix4 baseView;
 // Milliseconds since the start, advanced at the end of every scene frame.
-extern float sceneClock;
+// Double, so the sum keeps moving for months; a float stops gaining 16 ms frames after 3 days.
+extern double sceneClock;
 // Milliseconds a scene stays on show; 0 until InitScene sets it.
 extern float sceneChangeInterval;
 

@@ -23,7 +23,7 @@ struct Placement {
   float angle;     // degrees
   unsigned char mirror;
   Vector2 params;
-  float timer;  // ms, the placement's own clock
+  double timer;  // ms, the placement's own clock; double, as it runs for the whole session
   unsigned char animated;
   int behind;
 };

@@ -66,11 +66,22 @@ void DrawLayer(const Placement& placement, float ou, float ov, float su, float s
   DrawPlacementSprite(placement, texels, color);
 }
 
+// Texture offsets repeat every whole texture (addressing wraps), so dropping whole repeats keeps
+// long runs moving smoothly where a float of the full offset would step or freeze.
+float WrappedOffset(double offset) {
+  return float(std::fmod(offset, 1.0));
+}
+
+// The sway's sine argument reduced by whole turns, for the same reason.
+float SwayTerm(float rate, double phase) {
+  return Sin(float(std::fmod(double(rate) * phase, 6.283185307179586)));
+}
+
 void DrawFlowing(const Placement& placement, float speed) {
   const TextureRecord* texture = TextureOf(placement);
   const FloatRect& r = placement.rect;
-  float ou = -placement.params.x * sceneClock * 0.00001f * speed;
-  float ov = -placement.params.y * sceneClock * 0.00001f * speed;
+  float ou = WrappedOffset(-placement.params.x * sceneClock * 0.00001f * speed);
+  float ov = WrappedOffset(-placement.params.y * sceneClock * 0.00001f * speed);
   DrawLayer(placement, ou, ov, (r.x2 - r.x1) / float(texture->width),
             (r.y2 - r.y1) / float(texture->height));
 }
@@ -79,7 +90,7 @@ void DrawSky(const Placement& placement) {
   const TextureRecord* texture = TextureOf(placement);
   const FloatRect& r = placement.rect;
   float su = ((r.x2 - r.x1) / (r.y2 - r.y1)) * (float(texture->height) / float(texture->width));
-  DrawLayer(placement, -sceneClock * 0.000003f, 0.0f, su, 1.0f);
+  DrawLayer(placement, WrappedOffset(-sceneClock * 0.000003f), 0.0f, su, 1.0f);
 }
 
 void UpdateSpray(Placement* placement) {
@@ -104,12 +115,12 @@ uint8_t LeafShade(const Vector2& params) {
 
 void QueueLeaves(Placement* placement, const Sway& sway) {
   placement->timer += frameDelta;
-  float phase = leavesPhase + placement->timer;
+  double phase = leavesPhase + placement->timer;
   leavesPhase += 400.0f;
   if (leafQueue.count >= kMaxLeafSprites) return;
   const FloatRect& r = placement->rect;
-  float angle = placement->angle + sway.amplitude1 * Sin(sway.rate1 * phase) +
-                sway.amplitude2 * Sin(sway.rate2 * phase);
+  float angle = placement->angle + sway.amplitude1 * SwayTerm(sway.rate1, phase) +
+                sway.amplitude2 * SwayTerm(sway.rate2, phase);
   float side = placement->mirror ? -1.0f : 1.0f;
   Vector2 center = r.Center();
   uint8_t shade = LeafShade(placement->params);

@@ -16,7 +16,7 @@
 
 float T = 0.0f;
 float f = 0.0f;
-float sceneTimer = 0.0f;
+double sceneTimer = 0.0;
 float changeTimer = -1.0f;
 TextureRecord* currentBackground = nullptr;
 TextureRecord* pendingBackground = nullptr;

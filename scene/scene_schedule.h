@@ -13,7 +13,7 @@ extern float T;
 // The incoming scene's opacity, 0 .. 1.
 extern float f;
 // ms the scene on show has been fully shown; -1 during a change.
-extern float sceneTimer;
+extern double sceneTimer;  // double: "eternity" is past where a float still gains a frame
 // ms since the change began; -1 when none is in progress.
 extern float changeTimer;
 extern TextureRecord* currentBackground;

@@ -29,7 +29,7 @@ class FrameDriver : public ::testing::Test {
 };
 
 TEST_F(FrameDriver, FrameBracketsTheSceneSetsTheTwoDimensionalSpaceAndPresents) {
-  float clockBefore = sceneClock;
+  double clockBefore = sceneClock;
   float delta = frameDelta;  // the frame runs with the delta measured before it
   RunFrame();
   ASSERT_GE(recorder.calls.size(), 3u);

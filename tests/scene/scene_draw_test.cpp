@@ -144,6 +144,37 @@ TEST_F(SceneDrawTest, SkyFitsItsTextureToTheHeightAndMirrorsByReversingU) {
   EXPECT_FLOAT_EQ(Corner(draw, 0).u, ou);
 }
 
+TEST_F(SceneDrawTest, SkyWaterAndLeavesStillMoveAfterEightDays) {
+  ObjectListEntry* sky = Entry("sky", 512, 256);
+  ObjectListEntry* water = Entry("water2", 64, 128);
+  ObjectListEntry* leaves = Entry("leaves");
+  Place(sky, -400, -200, 400, 200);
+  Place(water, 0, 0, 128, 256).params.Set(0.0f, 2.0f);
+  Place(leaves, 0, 0, 100, 50);
+  sceneClock = 8.0 * 24 * 3600 * 1000;
+  placementTable.placements[2].timer = sceneClock;
+  frameDelta = 16.0f;
+  float sky0 = 0, water0 = 0, leaf0 = 0;
+  for (int frame = 0; frame < 2; frame++) {
+    recorder.draws.clear();
+    leafQueue.count = 0;
+    DrawScene();
+    float skyU = Corner(DrawsWith(sky)[0], 2).u;
+    float waterV = Corner(DrawsWith(water)[0], 2).v;
+    ASSERT_EQ(leafQueue.count, 1);
+    float leafAngle = leafQueue.sprites[0].angle;
+    // Offsets stay within one texture repeat, where a float still resolves a frame's step.
+    EXPECT_LT(std::fabs(skyU), 1.0f);
+    if (frame == 1) {
+      EXPECT_NEAR(skyU - sky0, -16.0f * 0.000003f, 1e-6f);
+      EXPECT_NEAR(waterV - water0, -2.0f * 16.0f * 0.00001f * 0.2f, 1e-6f);
+      EXPECT_NE(leafAngle, leaf0);
+    }
+    sky0 = skyU, water0 = waterV, leaf0 = leafAngle;
+    sceneClock += frameDelta;
+  }
+}
+
 TEST_F(SceneDrawTest, WaterfallsTileOneTexelPerUnitAndWaterFlowsSlower) {
   ObjectListEntry* fall = Entry("waterfall_left", 64, 128);
   ObjectListEntry* water = Entry("water2", 64, 128);
@@ -213,7 +244,7 @@ TEST_F(SceneDrawTest, LeavesSwayOutOfStepAboutTheirEdgeAndAtMost128AreDrawn) {
   DrawScene();
   ASSERT_EQ(leafQueue.count, 3);
   // Equal timers, the second 400 ms of phase ahead of the first.
-  float timer = placementTable.placements[0].timer;
+  double timer = placementTable.placements[0].timer;
   auto sway = [](float phase) { return 0.5f * Sin(0.003f * phase) + 0.2f * Sin(0.0043f * phase); };
   EXPECT_FLOAT_EQ(leafQueue.sprites[0].angle, sway(timer));
   EXPECT_FLOAT_EQ(leafQueue.sprites[1].angle, sway(timer + 400.0f));

@@ -151,6 +151,19 @@ TEST_F(SceneScheduleTest, OneVeryLongFrameStillCompletesTheChange) {
   }
 }
 
+TEST_F(SceneScheduleTest, EternityStillChangesTheSceneAtSixteenMillisecondFrames) {
+  // A float timer stops gaining 16 ms at 268,435,456 ms and never reaches "eternity".
+  Start(3, 0);
+  sceneChangeInterval = 600000000.0f;
+  frameDelta = 16.0f;
+  sceneTimer = 600000000.0 - 16.0 * 10;
+  Frames(10);
+  EXPECT_GT(sceneTimer, 0.0);
+  Frames(1);
+  EXPECT_EQ(sceneTimer, -1.0);
+  EXPECT_GT(T, 0.0f);
+}
+
 TEST_F(SceneScheduleTest, ASingleSceneNeverChanges) {
   Start(1, 0);
   int textures = textureManager.count;
