@@ -26,6 +26,8 @@ bool DecodeJpegWithStb(const BYTE* data, UINT size, Picture* picture);
 // Every byte pair 0xFF 0xC4 read as the start of a Huffman table segment has tables of at
 // most 256 codes. A superset of the segments any decoder reads, so none of them can be missed.
 bool HuffmanTablesFit(const BYTE* data, UINT size);
+// Every scan names only Huffman tables that a segment before it defined.
+bool ScansUseDefinedTables(const BYTE* data, UINT size);
 // TGA, BMP and PNG (and JPEG) through stb_image.
 bool DecodeWithStb(const BYTE* data, UINT size, Picture* picture);
 bool PictureSizeAllowed(int width, int height);
