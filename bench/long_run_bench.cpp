@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   float lastSky = 0.0f;
   double skyDrift = 0.0;
   while (virtualMs < endMs) {
-    recorder.draws.clear();
+    recorder.Forget();
     sceneState.Frame();
     virtualMs += frameMs;
     if (changeAt < 0.0 && sceneTimer < 0.0) changeAt = virtualMs;
