@@ -1,10 +1,13 @@
 #include "scenes.h"
 
 #include <cmath>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "cliffs.h"
 #include "content.h"
 #include "landscape.h"
 #include "noise.h"
@@ -348,43 +351,56 @@ void BirchGrove(Content& content, int index) {
 
 void RockyGorge(Content& content, int index) {
   SceneBuilder s(content, index);
-  SkyLook sky{MakeRgb(0x3A74C0), MakeRgb(0xD8E4EC), MakeRgb(0xFFFFFF), MakeRgb(0xA8A8B8), 0.4f, 0, 707};
-  s.Sky(sky, 200);
+  SkyLook sky{MakeRgb(0x3A70BC), MakeRgb(0xCCDCEA), MakeRgb(0xFFFFFF), MakeRgb(0xA4A8B8), 0.35f, 0, 707};
+  s.Sky(sky, 320);
   Image& bg = s.Picture();
-  // Walls meet in an arch; under it a far valley (placed behind), below it the river.
-  auto archUnder = [](float x) { return 190 + 210 * std::pow((x - 405) / 150, 2.0f); };
-  auto archTop = [](float x) { return 150 - 150 * std::pow((x - 405) / 405, 2.0f); };
-  RockLook walls{MakeRgb(0x2A221E), MakeRgb(0xB49678), MakeRgb(0x4E6030), 0.45f, 0.45f, MakeRgb(0xE0C8B0), 0.0f, 71};
-  PaintRock(bg, [&](float x) { return archTop(x) + 6 * std::sin(x / 11); }, 600, walls);
-  for (int y = 0; y < 600; ++y)
-    for (int x = 0; x < 800; ++x) {
-      float fx = float(x), fy = float(y), solid = bg.AlphaAt(x, y);
-      // Grey and ochre weathering in broad patches, and the gorge's depths in shade: the
-      // walls near the viewer catch the light, those that close in on the river do not.
-      float patch = Fbm(fx / 140, fy / 110, 3, 75);
-      Glaze(bg, x, y, patch > 0 ? MakeRgb(0x7A7268) : MakeRgb(0xA0683A), std::fabs(patch) * 0.45f * solid);
-      float inner = std::exp(-std::pow((fx - 405) / 230, 2.0f)) * (0.55f + 0.45f * Smoothstep(120, 520, fy));
-      Glaze(bg, x, y, MakeRgb(0x16100C), inner * 0.5f * solid);
+  // Sun on the left: the right wall's faces and every buttress's nose catch it; the left wall
+  // stands in its own shade.
+  GorgeView view;
+  WallLook walls{MakeRgb(0xE2B88A), MakeRgb(0x3A2E34), MakeRgb(0xB8C4D4), 1, 0.75f};
+  // The far end: a hazy ridge where the gorge turns, with a glimpse of the valley beyond.
+  PaintRange(bg, {306, 16, 90, 0.5f, 71}, {MakeRgb(0xB0B4BC), MakeRgb(0x8A90A4), MakeRgb(0xC4D0DC), 0.3f, 0, 322, -1, 1, 0.5f});
+  for (int y = 314; y < 340; ++y)
+    for (int x = 380; x < 530; ++x) Paint(bg, x, y, MakeRgb(0x9AB08A), Smoothstep(314, 320, float(y)), 0);
+  const float left[] = {0.12f, 0.19f, 0.29f, 0.44f, 0.68f, 1.05f, 1.75f};
+  const float right[] = {0.15f, 0.23f, 0.36f, 0.56f, 0.88f, 1.4f};
+  size_t l = 0, r = 0;
+  uint32_t seed = 720;
+  std::function<float(float)> treeRim;
+  while (l < std::size(left) || r < std::size(right)) {
+    bool takeLeft = r >= std::size(right) || (l < std::size(left) && left[l] < right[r]);
+    float side = takeLeft ? -1.0f : 1.0f, nearness = takeLeft ? left[l++] : right[r++];
+    PaintButtress(bg, view, walls, side, nearness, ++seed);
+    if (nearness > 0.3f && nearness < 1.2f) {  // scrub along the rims that show against the sky
+      auto rim = [&view, side, nearness, seed](float x) { return ButtressRim(view, side, nearness, seed, x) - 2; };
+      float inner = view.CentreAt(nearness) + side * view.rimHalf * nearness;
+      float from = side < 0 ? -10 : inner, to = side < 0 ? inner : 810;
+      PaintShrubs(bg, rim, from, to, 9 * nearness + 4, MakeRgb(0x14200E), MakeRgb(0x5C7A2C), seed + 50);
     }
-  for (int y = 0; y < 600; ++y)
+    if (!takeLeft && nearness == right[4]) treeRim = [&view, nearness, seed](float x) { return ButtressRim(view, 1, nearness, seed, x); };
+    if (!takeLeft && nearness == right[5]) CutFall(bg, 604, -4, view.FootRow(nearness) + 4, 13, 20, 73);
+  }
+  PaintReflection(bg, int(view.vanishRow) + 4, 600, MakeRgb(0x2E4A48), 0.75f, 75);
+  // White water: the river runs fast over stones, and churns where the fall strikes it.
+  for (int y = int(view.vanishRow) + 6; y < 600; ++y) {
+    float nearness = view.NearnessAtRow(float(y));
     for (int x = 0; x < 800; ++x) {
-      float fx = float(x) + 0.5f, fy = float(y) + 0.5f;
-      float edge = Fbm(fx / 14, fy / 14, 3, 72) * 4;
-      float opening = std::fmin(fy - archUnder(fx) + edge, 395 - fy);
-      float riverHalf = 60 + (fy - 390) * 0.75f;
-      float river = std::fmin(fy - 386, riverHalf - std::fabs(fx - 405 - (fy - 390) * 0.15f) + edge);
-      float hole = Clamp01(0.5f + std::fmax(opening, river) / 2);
-      Paint(bg, x, y, fy < 395 ? MakeRgb(0xA0A8A0) : MakeRgb(0x5A7A70), hole, 0);
+      float streak = Fbm(float(x) / (14 * nearness + 2), float(y) / (3 * nearness + 1), 3, 76) * 0.5f + 0.5f;
+      float nearFall = std::exp(-std::pow((float(x) - 604) / 50, 2.0f) - std::pow((float(y) - 556) / 22, 2.0f));
+      float foam = Smoothstep(0.62f, 0.85f, streak) * 0.45f + Smoothstep(0.3f, 0.7f, streak) * nearFall * 0.9f;
+      if (bg.AlphaAt(x, y) < 0.99f) Glaze(bg, x, y, MakeRgb(0xEEF2F0), foam);
     }
-  CutFall(bg, 612, 150, 478, 7, 13, 73);
-  PaintReflection(bg, 392, 600, MakeRgb(0x3A5048), 0.7f, 74);
-  ShoreShade(bg, 392, 600, MakeRgb(0x1A1410), 0.55f);
-  s.Water(MakeRgb(0x2E4A44), MakeRgb(0x88A8A0), MakeRgb(0xF0F4EE), 385, 600, 0, 30);
-  s.Prop("vista", 240, 170, 570, 400).behind = 1;
-  s.Waterfall(595, 140, 630, 485, 35);
-  s.Prop("spray", 585, 462, 640, 492);
-  s.Prop("boulder", 250, 520, 380, 585);
-  s.Prop("pine", 700, -10, 770, 120).angle = 10;
+  }
+  s.Prop("vista", 370, 300, 540, 344).behind = 1;
+  s.Water(MakeRgb(0x1E3A38), MakeRgb(0x7EA2A0), MakeRgb(0xF2F6F4), 330, 600, 0, 34);
+  s.Waterfall(586, -10, 622, 550, 42);
+  s.Prop("spray", 560, 535, 650, 570);
+  s.Prop("boulder", 250, 560, 360, 606).mirror = true;
+  s.Prop("boulder", 452, 452, 500, 472);
+  // A fir clinging to the right rim where it shows against the sky, leaning out over the drop.
+  const float pineX = 530;
+  float pineFoot = treeRim(pineX) + 6;
+  s.Prop("pine", pineX - 28, pineFoot - 110, pineX + 28, pineFoot).angle = 7;
   s.Finish();
 }
 
