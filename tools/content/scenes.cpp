@@ -160,8 +160,10 @@ void LakeAtDawn(Content& content, int index) {
   s.Sky(sky, 345);
   Rgb haze = MakeRgb(0xE4C0B4);
   Image& bg = s.Picture();
-  PaintRange(bg, {230, 80, 520, 0.75f, 11}, {MakeRgb(0xD8A8A8), MakeRgb(0x5E5E8E), haze, 0.38f, 60, 330, -1, 1, 0.8f});
-  PaintRange(bg, {285, 40, 300, 0.45f, 12}, {MakeRgb(0x9A8AA0), MakeRgb(0x3E4468), haze, 0.22f, 45, 338, -1, 1, 0.9f});
+  // The low sun on the left catches the snow of the far peaks (alpenglow); their shaded faces
+  // stay blue and the nearer ridge is darker, the valley between them full of mist.
+  PaintRange(bg, {236, 90, 300, 0.85f, 11}, {MakeRgb(0xFFC8B0), MakeRgb(0x6A6C9C), haze, 0.28f, 70, 330, 215, 1, 1.0f});
+  PaintRange(bg, {288, 34, 260, 0.5f, 12}, {MakeRgb(0x8A7C98), MakeRgb(0x2E3458), haze, 0.12f, 40, 338, -1, 1, 0.9f});
   PaintForest(bg, {322, 10, 260, 0.2f, 13}, {MakeRgb(0x141C28), MakeRgb(0x38404E), haze, 0.08f, 30, 12, 8, 342, 8, 14});
   PaintReflection(bg, 340, 600, MakeRgb(0x5A6488), 1.0f, 15);
   PaintBank(bg, [](float x) { return 440 + 170 * std::pow(Smoothstep(-40, 300, x), 1.6f) + 8 * std::sin(x / 29); },
@@ -217,7 +219,7 @@ void WaterfallGlen(Content& content, int index) {
   s.Water(MakeRgb(0x1E3C38), MakeRgb(0x7AA0A0), MakeRgb(0xE8F4F4), 450, 600, 1, 10);
   s.Prop("spray", 345, 440, 455, 480);
   s.Prop("boulder", 500, 520, 660, 600);
-  s.Prop("boulder", 170, 540, 290, 600).mirror = true;
+  s.Prop("boulder", 170, 540, 290, 600);
   s.Branch("leaves1", -30, 430, 215, false, 40);
   s.Branch("leaves1", 400, 360, 180, true, 90);
   s.Finish();
@@ -260,7 +262,7 @@ void ForestBrook(Content& content, int index) {
   }
   s.Water(MakeRgb(0x22382E), MakeRgb(0x6A8A7A), MakeRgb(0xEEF4EC), 295, 600, 0, 45);
   s.Prop("boulder", 330, 470, 450, 530);
-  s.Prop("boulder", 520, 540, 720, 610).mirror = true;
+  s.Prop("boulder", 520, 540, 720, 610);
   s.Prop("boulder", 395, 345, 435, 365);
   s.Branch("leaves", -30, 380, 190, false, 30);
   s.Branch("leaves1", 20, 360, 180, true, 60);
@@ -273,8 +275,9 @@ void MountainValley(Content& content, int index) {
   s.Sky(sky, 330);
   Rgb haze = MakeRgb(0xB4C8DE);
   Image& bg = s.Picture();
-  PaintRange(bg, {175, 120, 360, 0.85f, 41}, {MakeRgb(0xB4AAA0), MakeRgb(0x4A5670), haze, 0.22f, 40, 330, 215, 1, 1.0f});
-  PaintRange(bg, {265, 60, 240, 0.55f, 42}, {MakeRgb(0x7A8A60), MakeRgb(0x34465A), haze, 0.35f, 30, 350, 240, 1, 0.45f});
+  // Aerial perspective: the far peaks pale and blue, the nearer range darker and greener.
+  PaintRange(bg, {175, 120, 360, 0.85f, 41}, {MakeRgb(0xC8BEB4), MakeRgb(0x56648A), haze, 0.32f, 40, 330, 200, 1, 1.0f});
+  PaintRange(bg, {265, 60, 240, 0.55f, 42}, {MakeRgb(0x7E9258), MakeRgb(0x2A3C3E), haze, 0.14f, 30, 350, 240, 1, 0.8f});
   PaintForest(bg, {330, 22, 220, 0.3f, 43}, {MakeRgb(0x1A3020), MakeRgb(0x4E7238), haze, 0.18f, 34, 14, 9, 600, 0, 44});
   PaintBank(bg, [](float x) { return 372 + 14 * std::sin(x / 90) + 6 * std::sin(x / 23); }, MakeRgb(0x6A8E2E),
             MakeRgb(0x5A7A3A), 45);
@@ -332,16 +335,16 @@ void BirchGrove(Content& content, int index) {
               MakeRgb(0x8AA83C), 67);
   struct Trunk {
     float left, top, width;
-    bool mirror;
   };
-  const Trunk trunks[] = {{90, -40, 44, false}, {230, -30, 26, true}, {330, -20, 14, false}, {520, -20, 18, true},
-                          {610, -30, 36, false}, {720, -60, 60, true}, {455, -10, 10, false}};
+  // None is mirrored: the bark is lit from the left like everything else in the grove.
+  const Trunk trunks[] = {{90, -40, 44}, {230, -30, 26}, {330, -20, 14}, {520, -20, 18},
+                          {610, -30, 36}, {720, -60, 60}, {455, -10, 10}};
   for (const Trunk& t : trunks) {
     float bottom = 335 + (t.width - 8) * 5.0f;
     // Each trunk stands in its own shadow, which ties it to the meadow.
     FillEllipse(bg, t.left + t.width * 0.9f, bottom - t.width * 0.1f, t.width * 1.6f, t.width * 0.25f, 0,
                 MakeRgb(0x2A3A14), 0.55f);
-    s.Prop("birch", t.left, t.top, t.left + t.width, bottom).mirror = t.mirror;
+    s.Prop("birch", t.left, t.top, t.left + t.width, bottom);
   }
   s.Branch("leaves2", -30, 390, 195, false, 0);
   s.Branch("leaves2", 30, 360, 180, true, 25);
@@ -395,7 +398,7 @@ void RockyGorge(Content& content, int index) {
   s.Water(MakeRgb(0x1E3A38), MakeRgb(0x7EA2A0), MakeRgb(0xF2F6F4), 330, 600, 0, 34);
   s.Waterfall(586, -10, 622, 550, 42);
   s.Prop("spray", 560, 535, 650, 570);
-  s.Prop("boulder", 250, 560, 360, 606).mirror = true;
+  s.Prop("boulder", 250, 560, 360, 606);
   s.Prop("boulder", 452, 452, 500, 472);
   // A fir clinging to the right rim where it shows against the sky, leaning out over the drop.
   const float pineX = 530;
