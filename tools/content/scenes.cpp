@@ -396,7 +396,7 @@ void RockyGorge(Content& content, int index) {
   }
   s.Prop("vista", 370, 300, 540, 344).behind = 1;
   s.Water(MakeRgb(0x1E3A38), MakeRgb(0x7EA2A0), MakeRgb(0xF2F6F4), 330, 600, 0, 34);
-  s.Waterfall(586, -10, 622, 550, 42);
+  s.Waterfall(580, -10, 628, 550, 42);  // wide enough for the cut's soft edges
   s.Prop("spray", 560, 535, 650, 570);
   s.Prop("boulder", 250, 560, 360, 606);
   s.Prop("boulder", 452, 452, 500, 472);
