@@ -137,11 +137,17 @@ void PaintRange(Image& image, const Ridge& ridge, const RangeLook& look) {
       Rgb c = Mix(look.shade, look.lit, shade);
       if (look.snowRow >= 0) {
         // Snow lies above a ragged line and only where the face is not too steep to hold it.
+        // The line follows the relief: snow reaches down the spurs and the shaded gullies
+        // and melts back first on the sunny faces.
         float steep = std::sqrt(dx * dx + dy * dy);
-        float snowLine = look.snowRow + Fbm(float(x) / 40, 0.5f, 4, ridge.seed + 7) * 35.0f;
+        float spur = at(x, y) / (cell * 0.5f * std::fmax(0.2f, look.detail));
+        float snowLine = look.snowRow + Fbm(float(x) / 40, 0.5f, 4, ridge.seed + 7) * 25.0f + (spur - 0.35f) * 40.0f -
+                         facing * 25.0f;
         float hold = Smoothstep(1.0f, 0.35f, steep + Fbm(float(x) / 9, float(y) / 9, 2, ridge.seed + 9) * 0.5f);
         float snow = Smoothstep(snowLine + 12, snowLine - 12, float(y)) * hold;
-        Rgb snowColor = Mix(MakeRgb(0x7E8EB8), MakeRgb(0xFAF8F2), Clamp01(shade * 1.25f + 0.1f));
+        // Sunlit snow takes a little of the light's colour (pink at dawn), shaded snow the sky's blue.
+        Rgb snowLit = Mix(MakeRgb(0xFAF8F2), look.lit, 0.3f);
+        Rgb snowColor = Mix(MakeRgb(0x7E8EB8), snowLit, Clamp01(shade * 1.25f + 0.1f));
         c = Mix(c, snowColor, snow);
       }
       float mist = look.mistRows > 0 ? Smoothstep(look.floorRow - look.mistRows, look.floorRow, float(y)) : 0;
@@ -151,31 +157,97 @@ void PaintRange(Image& image, const Ridge& ridge, const RangeLook& look) {
   }
 }
 
-void PaintConifer(Image& image, float cx, float baseRow, float height, float halfWidth, Rgb dark, Rgb light,
-                  Rgb haze, float hazeAmount, uint32_t seed) {
-  int x0 = int(cx - halfWidth - 3), x1 = int(cx + halfWidth + 3);
-  int y0 = int(baseRow - height - 1), y1 = int(baseRow + 1);
-  float tiers = 7 + float(seed % 5);
-  float needle = std::fmax(1.0f, halfWidth * 0.12f);
-  for (int y = std::max(0, y0); y <= y1 && y < image.height; ++y) {
-    float rise = (baseRow - float(y)) / height;  // 0 at the foot, 1 at the tip
-    if (rise < -0.02f || rise > 1) continue;
-    // Drooping branch tiers of uneven width, each widest at its lower edge.
-    float phase = rise * tiers + GradientNoise(rise * 3, 0.5f, seed) * 0.6f;
-    float tier = phase - std::floor(phase);
-    float unevenness = 0.75f + 0.35f * GradientNoise(std::floor(phase), 1.5f, seed + 1);
-    float reach = halfWidth * std::pow(1 - rise, 0.9f) * (0.4f + 0.6f * std::pow(1 - tier, 1.5f)) * unevenness;
+namespace {
+
+struct FirLook {
+  Rgb dark, light, haze;
+  float hazeAmount;
+};
+
+// One bough from the trunk outward: it droops toward its tip and is hung with tufts of
+// needles, light on top where the sky and sun reach them and dark underneath.
+void PaintFirBough(Image& image, const FirLook& look, float rootX, float rootY, float length, float side,
+                   float light, float needle, Rng& rng) {
+  float droop = rng.Range(0.12f, 0.42f), lift = rng.Range(0.0f, 0.18f);
+  auto at = [&](float t, float& x, float& y) {
+    x = rootX + side * length * t;
+    y = rootY + length * (-lift * t + droop * t * t);
+  };
+  // Mass first: dark clumps under the twig, so the bough reads as a solid skirt.
+  for (float t = 0.1f; t <= 1.0f; t += 0.18f) {
+    float x, y;
+    at(t, x, y);
+    float r = std::fmin(needle * (1.2f + 2.0f * (1 - t)), length * 0.3f * (1 - t) + needle * 0.4f);
+    Rgb c = Mix(Mix(look.dark, look.light, light * 0.25f), look.haze, look.hazeAmount);
+    FillEllipse(image, x, y + r * 0.4f, r * 1.2f, r * 0.7f, 0, c, 1.0f);
+  }
+  int tufts = std::max(4, int(length / needle * 3.0f));
+  for (int k = 0; k < tufts; ++k) {
+    float t = std::pow(rng.Unit(), 0.75f), x, y;
+    at(t, x, y);
+    float reach = std::fmin(needle * (1.2f + 2.2f * (1 - t)), length * 0.5f + needle * 0.5f) * rng.Range(0.6f, 1.2f);
+    float down = rng.Range(-0.4f, 1.0f);
+    float top = Clamp01(0.55f - down * 0.6f);
+    float tone = Clamp01(light * (0.25f + 0.75f * top) * (0.75f + 0.25f * t) + rng.Range(-0.1f, 0.1f));
+    Rgb c = Mix(Mix(look.dark, look.light, tone), look.haze, look.hazeAmount);
+    float ex = x + side * reach * rng.Range(0.2f, 0.8f), ey = y + reach * down;
+    FillCapsule(image, x, y, ex, ey, needle * 0.55f, needle * 0.25f, c, 1.0f);
+  }
+}
+
+// Far trees are too small for boughs: a ragged spire, lit on its left.
+void PaintFirSpire(Image& image, const FirLook& look, float cx, float baseRow, float height, float halfWidth,
+                   uint32_t seed) {
+  int x0 = int(cx - halfWidth - 2), x1 = int(cx + halfWidth + 2), y0 = int(baseRow - height - 1);
+  for (int y = std::max(0, y0); y <= int(baseRow) && y < image.height; ++y) {
+    float rise = (baseRow - float(y)) / height;
+    if (rise > 1) continue;
+    float reach = halfWidth * std::pow(1 - rise, 0.85f) * (0.7f + 0.45f * std::fabs(GradientNoise(rise * 6, 0.5f, seed)));
     for (int x = std::max(0, x0); x <= x1 && x < image.width; ++x) {
       float dx = float(x) + 0.5f - cx;
-      float jag = GradientNoise(float(x) / needle, float(y) / needle, seed) * needle * 0.9f;
-      float coverage = Clamp01(reach + jag - std::fabs(dx) + 0.5f) * Clamp01((1 - rise) * height);
+      float coverage = Clamp01(reach - std::fabs(dx) + 0.5f);
       if (coverage <= 0) continue;
-      float grain = GradientNoise(float(x) / (needle * 1.5f), float(y) / (needle * 1.5f), seed + 2);
-      float lit = Clamp01(0.42f - dx / (halfWidth + 1) * 0.45f + (1 - tier) * 0.2f + grain * 0.25f);
-      Rgb c = Mix(Mix(dark, light, lit), haze, hazeAmount);
+      Rgb c = Mix(Mix(look.dark, look.light, Clamp01(0.4f - dx / (halfWidth + 1) * 0.5f)), look.haze, look.hazeAmount);
       Over(image, x, y, c, coverage);
     }
   }
+}
+
+}  // namespace
+
+void PaintConifer(Image& image, float cx, float baseRow, float height, float halfWidth, Rgb dark, Rgb light,
+                  Rgb haze, float hazeAmount, uint32_t seed) {
+  FirLook look{dark, light, haze, hazeAmount};
+  if (height < 14) {
+    PaintFirSpire(image, look, cx, baseRow, height, halfWidth, seed);
+    return;
+  }
+  Rng rng(seed);
+  // Every tree its own: a slight lean, spruces narrow and firs broad, now and then a thin crown
+  // or a gap where a whorl of boughs has died.
+  float lean = rng.Range(-0.05f, 0.05f) * height;
+  float breadth = rng.Range(0.8f, 1.15f), sparse = rng.Range(0.0f, 0.35f);
+  float needle = std::fmax(0.8f, height / 50);
+  Rgb bark = Mix(Mix(MakeRgb(0x2A1E16), dark, 0.4f), haze, hazeAmount);
+  FillCapsule(image, cx, baseRow, cx + lean, baseRow - height * 0.94f, std::fmax(0.6f, halfWidth * 0.07f), 0.4f, bark, 1.0f);
+  float step = height * rng.Range(0.04f, 0.06f);
+  for (float y = baseRow - height * rng.Range(0.05f, 0.14f); y > baseRow - height * 0.96f;) {
+    float rise = (baseRow - y) / height;
+    float trunkX = cx + lean * rise;
+    float span = halfWidth * breadth * std::pow(1 - rise, 0.85f) * rng.Range(0.7f, 1.15f) + needle;
+    bool dead = rise > 0.15f && rise < 0.8f && rng.Unit() < sparse * 0.25f;
+    for (int b = 0; b < 4 && !dead; ++b) {
+      float side = b % 2 ? 1.0f : -1.0f;
+      // Boughs toward the viewer look shorter and sit in front, lit more than those behind.
+      float length = span * (b < 2 ? rng.Range(0.75f, 1.1f) : rng.Range(0.25f, 0.55f));
+      float light = (side < 0 ? rng.Range(0.9f, 1.15f) : rng.Range(0.45f, 0.7f)) * (b < 2 ? 1.0f : 0.85f);
+      PaintFirBough(image, look, trunkX, y + rng.Range(-1.0f, 1.0f) * needle, length, side, light, needle, rng);
+    }
+    y -= step * rng.Range(0.75f, 1.25f) * (1 - 0.45f * rise);
+  }
+  // The leader shoot.
+  Rgb tip = Mix(Mix(dark, light, 0.5f), haze, hazeAmount);
+  FillCapsule(image, cx + lean * 0.94f, baseRow - height * 0.9f, cx + lean, baseRow - height, needle * 0.6f, needle * 0.3f, tip, 1.0f);
 }
 
 void PaintForest(Image& image, const Ridge& ridge, const ForestLook& look) {
@@ -197,7 +269,7 @@ void PaintForest(Image& image, const Ridge& ridge, const ForestLook& look) {
       float height = look.treeHeight * rng.Range(0.55f, 1.2f) * (rng.Unit() < 0.1f ? 1.35f : 1.0f);
       float base = CrestRow(ridge, cx) + look.treeHeight * 0.3f + drop + rng.Range(0, 4);
       float mist = look.mistRows > 0 ? Smoothstep(look.floorRow - look.mistRows, look.floorRow, base) : 0;
-      float haze = Clamp01(look.hazeAmount * (1 - float(row) * 0.15f) + (1 - look.hazeAmount) * mist * 0.6f);
+      float haze = Clamp01(look.hazeAmount * (1 - float(row) * 0.15f) + (1 - look.hazeAmount) * mist * 0.25f);
       Rgb tint = Mix(look.dark, look.light, rng.Range(0.0f, 0.35f));
       PaintConifer(image, cx, base, height, look.treeWidth * 0.5f * rng.Range(0.8f, 1.2f), look.dark * 0.9f,
                    Mix(tint, look.light, 0.6f), look.haze, haze, rng.Next());

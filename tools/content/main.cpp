@@ -33,7 +33,10 @@ bool WritePictures(const std::string& dataDir, const Content& content) {
   bool ok = true;
   for (const Picture& picture : content.pictures) {
     std::string path = dataDir + "/" + picture.file;
-    if (picture.format == PictureFormat::Jpeg) ok = WriteJpeg(path, picture.image, 92) && ok;
+    // Skies are smooth gradients stretched over the screen: at the usual quality their dark
+    // parts break into 8 x 8 blocks, so they are kept finer.
+    int quality = picture.entry.rfind("sky", 0) == 0 ? 97 : 92;
+    if (picture.format == PictureFormat::Jpeg) ok = WriteJpeg(path, picture.image, quality) && ok;
     if (picture.format == PictureFormat::Tga) ok = WriteTga(path, picture.image) && ok;
     if (picture.format == PictureFormat::AlphaPair) {
       std::string stem = picture.file.substr(0, picture.file.find('.'));

@@ -1,10 +1,13 @@
 #include "scenes.h"
 
 #include <cmath>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "cliffs.h"
 #include "content.h"
 #include "landscape.h"
 #include "noise.h"
@@ -157,8 +160,10 @@ void LakeAtDawn(Content& content, int index) {
   s.Sky(sky, 345);
   Rgb haze = MakeRgb(0xE4C0B4);
   Image& bg = s.Picture();
-  PaintRange(bg, {230, 80, 520, 0.75f, 11}, {MakeRgb(0xD8A8A8), MakeRgb(0x5E5E8E), haze, 0.38f, 60, 330, -1, 1, 0.8f});
-  PaintRange(bg, {285, 40, 300, 0.45f, 12}, {MakeRgb(0x9A8AA0), MakeRgb(0x3E4468), haze, 0.22f, 45, 338, -1, 1, 0.9f});
+  // The low sun on the left catches the snow of the far peaks (alpenglow); their shaded faces
+  // stay blue and the nearer ridge is darker, the valley between them full of mist.
+  PaintRange(bg, {236, 90, 300, 0.85f, 11}, {MakeRgb(0xFFC8B0), MakeRgb(0x6A6C9C), haze, 0.28f, 70, 330, 215, 1, 1.0f});
+  PaintRange(bg, {288, 34, 260, 0.5f, 12}, {MakeRgb(0x8A7C98), MakeRgb(0x2E3458), haze, 0.12f, 40, 338, -1, 1, 0.9f});
   PaintForest(bg, {322, 10, 260, 0.2f, 13}, {MakeRgb(0x141C28), MakeRgb(0x38404E), haze, 0.08f, 30, 12, 8, 342, 8, 14});
   PaintReflection(bg, 340, 600, MakeRgb(0x5A6488), 1.0f, 15);
   PaintBank(bg, [](float x) { return 440 + 170 * std::pow(Smoothstep(-40, 300, x), 1.6f) + 8 * std::sin(x / 29); },
@@ -214,7 +219,7 @@ void WaterfallGlen(Content& content, int index) {
   s.Water(MakeRgb(0x1E3C38), MakeRgb(0x7AA0A0), MakeRgb(0xE8F4F4), 450, 600, 1, 10);
   s.Prop("spray", 345, 440, 455, 480);
   s.Prop("boulder", 500, 520, 660, 600);
-  s.Prop("boulder", 170, 540, 290, 600).mirror = true;
+  s.Prop("boulder", 170, 540, 290, 600);
   s.Branch("leaves1", -30, 430, 215, false, 40);
   s.Branch("leaves1", 400, 360, 180, true, 90);
   s.Finish();
@@ -257,7 +262,7 @@ void ForestBrook(Content& content, int index) {
   }
   s.Water(MakeRgb(0x22382E), MakeRgb(0x6A8A7A), MakeRgb(0xEEF4EC), 295, 600, 0, 45);
   s.Prop("boulder", 330, 470, 450, 530);
-  s.Prop("boulder", 520, 540, 720, 610).mirror = true;
+  s.Prop("boulder", 520, 540, 720, 610);
   s.Prop("boulder", 395, 345, 435, 365);
   s.Branch("leaves", -30, 380, 190, false, 30);
   s.Branch("leaves1", 20, 360, 180, true, 60);
@@ -270,8 +275,9 @@ void MountainValley(Content& content, int index) {
   s.Sky(sky, 330);
   Rgb haze = MakeRgb(0xB4C8DE);
   Image& bg = s.Picture();
-  PaintRange(bg, {175, 120, 360, 0.85f, 41}, {MakeRgb(0xB4AAA0), MakeRgb(0x4A5670), haze, 0.22f, 40, 330, 215, 1, 1.0f});
-  PaintRange(bg, {265, 60, 240, 0.55f, 42}, {MakeRgb(0x7A8A60), MakeRgb(0x34465A), haze, 0.35f, 30, 350, 240, 1, 0.45f});
+  // Aerial perspective: the far peaks pale and blue, the nearer range darker and greener.
+  PaintRange(bg, {175, 120, 360, 0.85f, 41}, {MakeRgb(0xC8BEB4), MakeRgb(0x56648A), haze, 0.32f, 40, 330, 200, 1, 1.0f});
+  PaintRange(bg, {265, 60, 240, 0.55f, 42}, {MakeRgb(0x7E9258), MakeRgb(0x2A3C3E), haze, 0.14f, 30, 350, 240, 1, 0.8f});
   PaintForest(bg, {330, 22, 220, 0.3f, 43}, {MakeRgb(0x1A3020), MakeRgb(0x4E7238), haze, 0.18f, 34, 14, 9, 600, 0, 44});
   PaintBank(bg, [](float x) { return 372 + 14 * std::sin(x / 90) + 6 * std::sin(x / 23); }, MakeRgb(0x6A8E2E),
             MakeRgb(0x5A7A3A), 45);
@@ -329,16 +335,16 @@ void BirchGrove(Content& content, int index) {
               MakeRgb(0x8AA83C), 67);
   struct Trunk {
     float left, top, width;
-    bool mirror;
   };
-  const Trunk trunks[] = {{90, -40, 44, false}, {230, -30, 26, true}, {330, -20, 14, false}, {520, -20, 18, true},
-                          {610, -30, 36, false}, {720, -60, 60, true}, {455, -10, 10, false}};
+  // None is mirrored: the bark is lit from the left like everything else in the grove.
+  const Trunk trunks[] = {{90, -40, 44}, {230, -30, 26}, {330, -20, 14}, {520, -20, 18},
+                          {610, -30, 36}, {720, -60, 60}, {455, -10, 10}};
   for (const Trunk& t : trunks) {
     float bottom = 335 + (t.width - 8) * 5.0f;
     // Each trunk stands in its own shadow, which ties it to the meadow.
     FillEllipse(bg, t.left + t.width * 0.9f, bottom - t.width * 0.1f, t.width * 1.6f, t.width * 0.25f, 0,
                 MakeRgb(0x2A3A14), 0.55f);
-    s.Prop("birch", t.left, t.top, t.left + t.width, bottom).mirror = t.mirror;
+    s.Prop("birch", t.left, t.top, t.left + t.width, bottom);
   }
   s.Branch("leaves2", -30, 390, 195, false, 0);
   s.Branch("leaves2", 30, 360, 180, true, 25);
@@ -348,43 +354,56 @@ void BirchGrove(Content& content, int index) {
 
 void RockyGorge(Content& content, int index) {
   SceneBuilder s(content, index);
-  SkyLook sky{MakeRgb(0x3A74C0), MakeRgb(0xD8E4EC), MakeRgb(0xFFFFFF), MakeRgb(0xA8A8B8), 0.4f, 0, 707};
-  s.Sky(sky, 200);
+  SkyLook sky{MakeRgb(0x3A70BC), MakeRgb(0xCCDCEA), MakeRgb(0xFFFFFF), MakeRgb(0xA4A8B8), 0.35f, 0, 707};
+  s.Sky(sky, 320);
   Image& bg = s.Picture();
-  // Walls meet in an arch; under it a far valley (placed behind), below it the river.
-  auto archUnder = [](float x) { return 190 + 210 * std::pow((x - 405) / 150, 2.0f); };
-  auto archTop = [](float x) { return 150 - 150 * std::pow((x - 405) / 405, 2.0f); };
-  RockLook walls{MakeRgb(0x2A221E), MakeRgb(0xB49678), MakeRgb(0x4E6030), 0.45f, 0.45f, MakeRgb(0xE0C8B0), 0.0f, 71};
-  PaintRock(bg, [&](float x) { return archTop(x) + 6 * std::sin(x / 11); }, 600, walls);
-  for (int y = 0; y < 600; ++y)
-    for (int x = 0; x < 800; ++x) {
-      float fx = float(x), fy = float(y), solid = bg.AlphaAt(x, y);
-      // Grey and ochre weathering in broad patches, and the gorge's depths in shade: the
-      // walls near the viewer catch the light, those that close in on the river do not.
-      float patch = Fbm(fx / 140, fy / 110, 3, 75);
-      Glaze(bg, x, y, patch > 0 ? MakeRgb(0x7A7268) : MakeRgb(0xA0683A), std::fabs(patch) * 0.45f * solid);
-      float inner = std::exp(-std::pow((fx - 405) / 230, 2.0f)) * (0.55f + 0.45f * Smoothstep(120, 520, fy));
-      Glaze(bg, x, y, MakeRgb(0x16100C), inner * 0.5f * solid);
+  // Sun on the left: the right wall's faces and every buttress's nose catch it; the left wall
+  // stands in its own shade.
+  GorgeView view;
+  WallLook walls{MakeRgb(0xE2B88A), MakeRgb(0x3A2E34), MakeRgb(0xB8C4D4), 1, 0.75f};
+  // The far end: a hazy ridge where the gorge turns, with a glimpse of the valley beyond.
+  PaintRange(bg, {306, 16, 90, 0.5f, 71}, {MakeRgb(0xB0B4BC), MakeRgb(0x8A90A4), MakeRgb(0xC4D0DC), 0.3f, 0, 322, -1, 1, 0.5f});
+  for (int y = 314; y < 340; ++y)
+    for (int x = 380; x < 530; ++x) Paint(bg, x, y, MakeRgb(0x9AB08A), Smoothstep(314, 320, float(y)), 0);
+  const float left[] = {0.12f, 0.19f, 0.29f, 0.44f, 0.68f, 1.05f, 1.75f};
+  const float right[] = {0.15f, 0.23f, 0.36f, 0.56f, 0.88f, 1.4f};
+  size_t l = 0, r = 0;
+  uint32_t seed = 720;
+  std::function<float(float)> treeRim;
+  while (l < std::size(left) || r < std::size(right)) {
+    bool takeLeft = r >= std::size(right) || (l < std::size(left) && left[l] < right[r]);
+    float side = takeLeft ? -1.0f : 1.0f, nearness = takeLeft ? left[l++] : right[r++];
+    PaintButtress(bg, view, walls, side, nearness, ++seed);
+    if (nearness > 0.3f && nearness < 1.2f) {  // scrub along the rims that show against the sky
+      auto rim = [&view, side, nearness, seed](float x) { return ButtressRim(view, side, nearness, seed, x) - 2; };
+      float inner = view.CentreAt(nearness) + side * view.rimHalf * nearness;
+      float from = side < 0 ? -10 : inner, to = side < 0 ? inner : 810;
+      PaintShrubs(bg, rim, from, to, 9 * nearness + 4, MakeRgb(0x14200E), MakeRgb(0x5C7A2C), seed + 50);
     }
-  for (int y = 0; y < 600; ++y)
+    if (!takeLeft && nearness == right[4]) treeRim = [&view, nearness, seed](float x) { return ButtressRim(view, 1, nearness, seed, x); };
+    if (!takeLeft && nearness == right[5]) CutFall(bg, 604, -4, view.FootRow(nearness) + 4, 13, 20, 73);
+  }
+  PaintReflection(bg, int(view.vanishRow) + 4, 600, MakeRgb(0x2E4A48), 0.75f, 75);
+  // White water: the river runs fast over stones, and churns where the fall strikes it.
+  for (int y = int(view.vanishRow) + 6; y < 600; ++y) {
+    float nearness = view.NearnessAtRow(float(y));
     for (int x = 0; x < 800; ++x) {
-      float fx = float(x) + 0.5f, fy = float(y) + 0.5f;
-      float edge = Fbm(fx / 14, fy / 14, 3, 72) * 4;
-      float opening = std::fmin(fy - archUnder(fx) + edge, 395 - fy);
-      float riverHalf = 60 + (fy - 390) * 0.75f;
-      float river = std::fmin(fy - 386, riverHalf - std::fabs(fx - 405 - (fy - 390) * 0.15f) + edge);
-      float hole = Clamp01(0.5f + std::fmax(opening, river) / 2);
-      Paint(bg, x, y, fy < 395 ? MakeRgb(0xA0A8A0) : MakeRgb(0x5A7A70), hole, 0);
+      float streak = Fbm(float(x) / (14 * nearness + 2), float(y) / (3 * nearness + 1), 3, 76) * 0.5f + 0.5f;
+      float nearFall = std::exp(-std::pow((float(x) - 604) / 50, 2.0f) - std::pow((float(y) - 556) / 22, 2.0f));
+      float foam = Smoothstep(0.62f, 0.85f, streak) * 0.45f + Smoothstep(0.3f, 0.7f, streak) * nearFall * 0.9f;
+      if (bg.AlphaAt(x, y) < 0.99f) Glaze(bg, x, y, MakeRgb(0xEEF2F0), foam);
     }
-  CutFall(bg, 612, 150, 478, 7, 13, 73);
-  PaintReflection(bg, 392, 600, MakeRgb(0x3A5048), 0.7f, 74);
-  ShoreShade(bg, 392, 600, MakeRgb(0x1A1410), 0.55f);
-  s.Water(MakeRgb(0x2E4A44), MakeRgb(0x88A8A0), MakeRgb(0xF0F4EE), 385, 600, 0, 30);
-  s.Prop("vista", 240, 170, 570, 400).behind = 1;
-  s.Waterfall(595, 140, 630, 485, 35);
-  s.Prop("spray", 585, 462, 640, 492);
-  s.Prop("boulder", 250, 520, 380, 585);
-  s.Prop("pine", 700, -10, 770, 120).angle = 10;
+  }
+  s.Prop("vista", 370, 300, 540, 344).behind = 1;
+  s.Water(MakeRgb(0x1E3A38), MakeRgb(0x7EA2A0), MakeRgb(0xF2F6F4), 330, 600, 0, 34);
+  s.Waterfall(580, -10, 628, 550, 42);  // wide enough for the cut's soft edges
+  s.Prop("spray", 560, 535, 650, 570);
+  s.Prop("boulder", 250, 560, 360, 606);
+  s.Prop("boulder", 452, 452, 500, 472);
+  // A fir clinging to the right rim where it shows against the sky, leaning out over the drop.
+  const float pineX = 530;
+  float pineFoot = treeRim(pineX) + 6;
+  s.Prop("pine", pineX - 28, pineFoot - 110, pineX + 28, pineFoot).angle = 7;
   s.Finish();
 }
 
