@@ -4,10 +4,11 @@
 
 #include "d3dx8.h"
 #include "tests/fuzz/fuzz_device.h"
+#include "tests/fuzz/picture_limit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   IDirect3DDevice8* gpu = FuzzDevice();
-  if (size == 0 || size > 0x7FFFFFFF) return 0;
+  if (size == 0 || size > 0x7FFFFFFF || DeclaresHugePicture(data, size)) return 0;
   UINT length = static_cast<UINT>(size);
   // One loader per input: decoding dominates the time of a run.
   bool asTexture = size % 2 == 0;

@@ -19,12 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0) std::memcpy(owned, data, size);
   MusicSource* stream = OpenStreamSource(owned, size);
   if (stream) {
-    std::vector<float> out(2 * 2048);
+    // Short renders: the fuzzer's files are short enough to loop in them, and mixing is not
+    // what is fuzzed.
+    std::vector<float> out(2 * 512);
     stream->SetLooping(true);
-    for (int rate : {44100, 8000}) stream->Render(out.data(), 2048, rate);
+    for (int rate : {44100, 8000}) stream->Render(out.data(), 512, rate);
     stream->Seek(0, 0);
     stream->SetLooping(false);
-    stream->Render(out.data(), 2048, 22050);
+    stream->Render(out.data(), 512, 22050);
     delete stream;
   }
   return 0;

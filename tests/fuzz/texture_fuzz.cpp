@@ -7,6 +7,7 @@
 #include "data/file_cache.h"
 #include "draw/texture_manager.h"
 #include "tests/fuzz/fuzz_device.h"
+#include "tests/fuzz/picture_limit.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ void Check(TextureRecord* record) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzDevice();
-  if (size == 0 || size > 0x7FFFFFFF) return 0;
+  if (size == 0 || size > 0x7FFFFFFF || DeclaresHugePicture(data, size)) return 0;
   // The cache may hand its buffer to writers, so it gets a copy.
   std::vector<unsigned char> file(data, data + size);
   static TextureManager manager;
