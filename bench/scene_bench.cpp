@@ -7,6 +7,7 @@
 //                               [frames per scene, default 150]
 //                               [--sizes WxH,WxH,...  default 800x600,1440x1080,2880x2160]
 //                               [--kernels portable|sse2|avx2, default the fastest that runs]
+//                               [--draw-everything: shade pixels a later opaque draw covers too]
 #include <windows.h>
 #include <d3d8.h>
 #include <unistd.h>
@@ -28,6 +29,7 @@
 #include "app/settings.h"
 #include "math/scalar.h"
 #include "platform/d3d8/pixel_spans.h"
+#include "platform/d3d8/software_device.h"
 #include "render/device.h"
 #include "render/render_states.h"
 #include "scene/levels.h"
@@ -119,9 +121,12 @@ bool UseBackBuffer(const Size& size) {
   return true;
 }
 
+bool drawEverything = false;
+
 void RunSize(const Size& size, int frames) {
-  std::printf("software device, %d x %d, %d frames of 20 ms per scene, %s kernels\n", size.width, size.height,
-              frames, KernelName(spanKernelSet));
+  std::printf("software device, %d x %d, %d frames of 20 ms per scene, %s kernels, %s\n", size.width,
+              size.height, frames, KernelName(spanKernelSet),
+              drawEverything ? "every pixel shaded" : "covered pixels skipped");
   std::vector<FrameTime> all;
   for (int scene = 0; scene < SceneCount(); scene++) {
     settings.startScene = scene;
@@ -153,6 +158,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::printf("usage: %s [data folder] [frames per scene] [--sizes WxH,...] [--kernels portable|sse2|avx2]\n"
+                  "       [--draw-everything]\n"
                   "prints CPU and wall ms per frame (median, p95) of every scene, all scenes and the second\n"
                   "half of a scene change, for each back-buffer size\n",
                   argv[0]);
@@ -163,6 +169,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sizes are WxH,WxH,...\n");
         return 1;
       }
+    } else if (std::strcmp(argv[i], "--draw-everything") == 0) {
+      drawEverything = true;
+      SoftwareDeviceSetOcclusion(false);
     } else if (std::strcmp(argv[i], "--kernels") == 0 && i + 1 < argc) {
       if (!ParseKernels(argv[++i], &spanKernelSet) || !SpanKernelSetRuns(spanKernelSet)) {
         std::fprintf(stderr, "no such kernel set on this machine: %s\n", argv[i]);

@@ -90,6 +90,16 @@ struct SpanTexture {
   uint32_t weight;
 };
 
+// The same span from its pixel `first` on: every kernel gives pixel i from the coordinates and
+// colour stepped i times, so a span shaded in parts gives the pixels it gives whole.
+inline void AdvanceSpan(SpanTexture& s, FixedColor& color, int first) {
+  for (FixedCoords& f : s.coords) {
+    f.u += uint32_t(first) * f.du;
+    f.v += uint32_t(first) * f.dv;
+  }
+  for (int k = 0; k < 4; ++k) color.c[k] = int32_t(uint32_t(color.c[k]) + uint32_t(color.d[k]) * uint32_t(first));
+}
+
 // Shades `count` pixels and writes them over `out` with a blend.
 using ShadeSpanFunction = void (*)(const SpanTexture& texture, const FixedColor& color, int count, uint32_t* out);
 

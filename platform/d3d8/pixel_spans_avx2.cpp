@@ -321,15 +321,6 @@ VG_AVX2 int CopyTexelRuns(const SpanTexture& s, int count, uint32_t* out) {
 
 bool ShortStep(uint32_t du) { return int32_t(du) >= -kMaxCachedStep && int32_t(du) <= kMaxCachedStep; }
 
-// The span from pixel `first` on.
-void Advance(SpanTexture& s, FixedColor& color, int first) {
-  for (FixedCoords& f : s.coords) {
-    f.u += uint32_t(first) * f.du;
-    f.v += uint32_t(first) * f.dv;
-  }
-  for (int k = 0; k < 4; ++k) color.c[k] = int32_t(uint32_t(color.c[k]) + uint32_t(color.d[k]) * uint32_t(first));
-}
-
 template <bool Linear, bool Mip, SpanDiffuse Diffuse, SpanBlend Blend>
 VG_AVX2_KERNEL void ShadeWrapped(const SpanTexture& s, const FixedColor& color, int count, uint32_t* out) {
   static const ShadeSpanFunction sse2 = PickWrapShader(SpanKernelSet::kSse2, Linear, Mip, Diffuse, Blend);
@@ -346,7 +337,7 @@ VG_AVX2_KERNEL void ShadeWrapped(const SpanTexture& s, const FixedColor& color, 
       if (copied > 0) {
         SpanTexture rest = s;
         FixedColor restColor = color;
-        Advance(rest, restColor, copied);
+        AdvanceSpan(rest, restColor, copied);
         ShadeWrapped<Linear, Mip, Diffuse, Blend>(rest, restColor, count - copied, out + copied);
         return;
       }
@@ -363,7 +354,7 @@ VG_AVX2_KERNEL void ShadeWrapped(const SpanTexture& s, const FixedColor& color, 
   if (done == count) return;
   SpanTexture rest = s;
   FixedColor restColor = color;
-  Advance(rest, restColor, done);
+  AdvanceSpan(rest, restColor, done);
   sse2(rest, restColor, count - done, out + done);
 }
 

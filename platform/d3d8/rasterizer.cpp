@@ -314,14 +314,35 @@ ShadeSpanFunction PickFastShader(const RasterContext& c, const Triangle& t, Span
                         c.blendWhileShading ? c.spanBlend : SpanBlend::kReplace);
 }
 
+// Pixels [first, first + count) of the segment through the triangle's span kernel.
+void ShadeFast(const Triangle& t, const Segment& g, int first, int count, uint32_t* out) {
+  SpanTexture span = t.span;
+  for (int i = 0; i < (t.level1 ? 2 : 1); ++i) {
+    span.coords[i] = ToFixed(g, int(span.level[i].maskU + 1), int(span.level[i].maskV + 1), t.linear);
+  }
+  FixedColor color = t.flat ? t.flatFixed : ToFixed(g);
+  if (first > 0) AdvanceSpan(span, color, first);
+  t.fastShader(span, color, count, out);
+}
+
+// The segment starting at pixel x of a row, shaded straight into it except where the cover is.
+void ShadeAroundCover(const OpaqueCover& cover, const Triangle& t, const Segment& g, int y, int x, uint32_t* row) {
+  const int end = x + g.count;
+  int at = x;
+  for (int k = cover.rowFirst[y - cover.top]; k < cover.rowFirst[y - cover.top + 1] && at < end; k += 2) {
+    int first = cover.spans[k], last = cover.spans[k + 1];
+    if (last <= at) continue;
+    if (first >= end) break;
+    if (first > at) ShadeFast(t, g, at - x, first - at, row + at);
+    at = std::max(at, last);
+  }
+  if (at < end) ShadeFast(t, g, at - x, end - at, row + at);
+}
+
 void Shade(const RasterContext& c, const Triangle& t, const Segment& g, uint32_t* out) {
   const RasterState& s = *c.state;
   if (t.fastShader) {
-    SpanTexture span = t.span;
-    for (int i = 0; i < (t.level1 ? 2 : 1); ++i) {
-      span.coords[i] = ToFixed(g, int(span.level[i].maskU + 1), int(span.level[i].maskV + 1), t.linear);
-    }
-    t.fastShader(span, t.flat ? t.flatFixed : ToFixed(g), g.count, out);
+    ShadeFast(t, g, 0, g.count, out);
     return;
   }
   // A stage with no texture bound does no texture mapping: its output is the diffuse colour.
@@ -543,9 +564,15 @@ void DrawSpan(RasterContext& c, const Triangle& t, OutputFunction output, int y,
   uint32_t* row = target.pixels + size_t(y) * size_t(target.pitch);
   uint32_t* depthRow = target.depth ? target.depth + size_t(y) * size_t(target.depthPitch) : nullptr;
   const int segmentLength = t.perspective ? kPerspectiveSegment : kAffineSegment;
+  const bool covered = c.cover && t.fastShader && t.shadeIntoTarget && y >= c.cover->top && y < c.cover->bottom &&
+                       c.cover->rowFirst[y - c.cover->top] < c.cover->rowFirst[y - c.cover->top + 1];
   for (int x = x0; x < x1; x += segmentLength) {
     int count = std::min(segmentLength, x1 - x);
     Segment g = MakeSegment(t, y, x, count);
+    if (covered) {
+      ShadeAroundCover(*c.cover, t, g, y, x, row);
+      continue;
+    }
     if (t.shadeIntoTarget) {
       Shade(c, t, g, row + x);
       continue;
@@ -746,6 +773,7 @@ void PickWrite(RasterContext& c) {
 
 void RasterBegin(RasterContext& context, const RasterState& state) {
   context.state = &state;
+  context.cover = nullptr;
   context.touchedLeft = context.touchedTop = INT32_MAX;
   context.touchedRight = context.touchedBottom = INT32_MIN;
   uint32_t reference = state.alphaRef & 0xFF;
@@ -799,4 +827,184 @@ void RasterTriangle(RasterContext& context, const RasterVertex& a, const RasterV
     const ScreenVertex* v[3] = {&projected[0], &projected[i], &projected[i + 1]};
     DrawScreenTriangle(context, v);
   }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opaque covers
+
+namespace {
+
+// Sample positions this close to a texel edge may fall on either side of it.
+constexpr double kTexelSlack = 0.05;
+
+// Runs of columns opaque in `opaqueBelow` together with both neighbours.
+void AppendOpaqueRuns(const std::vector<uint8_t>& opaqueBelow, std::vector<int>* runs) {
+  const int width = int(opaqueBelow.size());
+  auto safe = [&](int x) { return opaqueBelow[x - 1] && opaqueBelow[x] && opaqueBelow[x + 1]; };
+  for (int x = 1; x + 1 < width;) {
+    if (!safe(x)) {
+      ++x;
+      continue;
+    }
+    int first = x;
+    while (x + 1 < width && safe(x)) ++x;
+    runs->push_back(first);
+    runs->push_back(x);
+  }
+}
+
+// The intersection of two sorted run lists.
+void IntersectRuns(const int* a, int aCount, const int* b, int bCount, std::vector<int>* out) {
+  out->clear();
+  for (int i = 0, j = 0; i < aCount && j < bCount;) {
+    int first = std::max(a[i], b[j]), end = std::min(a[i + 1], b[j + 1]);
+    if (first < end) {
+      out->push_back(first);
+      out->push_back(end);
+    }
+    if (a[i + 1] < b[j + 1]) {
+      i += 2;
+    } else {
+      j += 2;
+    }
+  }
+}
+
+struct CoverRectangle {
+  float x0, x1, y0, y1;  // screen edges
+  float u0, u1, v0, v1;  // texture coordinates at them
+};
+
+// The corners as one unrotated rectangle of two triangles that cover it together and survive
+// culling; false otherwise.
+bool AsRectangle(const RasterState& s, const ScreenVertex* p, CoverRectangle* r) {
+  r->x0 = r->x1 = p[0].x;
+  r->y0 = r->y1 = p[0].y;
+  for (int i = 1; i < 6; ++i) {
+    r->x0 = std::min(r->x0, p[i].x), r->x1 = std::max(r->x1, p[i].x);
+    r->y0 = std::min(r->y0, p[i].y), r->y1 = std::max(r->y1, p[i].y);
+  }
+  if (!(r->x0 < r->x1 && r->y0 < r->y1)) return false;
+  bool seenU[2] = {false, false}, seenV[2] = {false, false};
+  float u[2] = {0, 0}, v[2] = {0, 0};
+  int missing[2];
+  for (int k = 0; k < 2; ++k) {
+    int corners = 0;
+    for (int i = 3 * k; i < 3 * k + 3; ++i) {
+      bool right = p[i].x == r->x1, bottom = p[i].y == r->y1;
+      if ((!right && p[i].x != r->x0) || (!bottom && p[i].y != r->y0)) return false;
+      if ((seenU[right] && u[right] != p[i].u) || (seenV[bottom] && v[bottom] != p[i].v)) return false;
+      seenU[right] = seenV[bottom] = true;
+      u[right] = p[i].u;
+      v[bottom] = p[i].v;
+      corners |= 1 << (int(right) | int(bottom) << 1);
+    }
+    if (__builtin_popcount(unsigned(corners)) != 3) return false;
+    missing[k] = __builtin_ctz(~unsigned(corners) & 15u);
+    const ScreenVertex& a = p[3 * k];
+    const ScreenVertex& b = p[3 * k + 1];
+    const ScreenVertex& c = p[3 * k + 2];
+    float area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
+    if ((s.cullMode == D3DCULL_CCW && area < 0) || (s.cullMode == D3DCULL_CW && area > 0)) return false;
+  }
+  if ((missing[0] ^ missing[1]) != 3) return false;
+  *r = CoverRectangle{r->x0, r->x1, r->y0, r->y1, u[0], u[1], v[0], v[1]};
+  return true;
+}
+
+// Appends the pixels of row-run list `runs` whose samples lie inside a run, within [left, right).
+void AppendCoverSpans(const std::vector<int>& runs, double texelAtLeft, double texelsPerPixel, double x0, int left,
+                      int right, std::vector<int>* spans) {
+  const size_t rowStart = spans->size();
+  for (size_t k = 0; k < runs.size(); k += 2) {
+    double a = (runs[k] + kTexelSlack - texelAtLeft) / texelsPerPixel + x0;
+    double b = (runs[k + 1] - kTexelSlack - texelAtLeft) / texelsPerPixel + x0;
+    if (a > b) std::swap(a, b);
+    // Pixels whose sample lies strictly between a and b.
+    int first = std::max(left, int(std::floor(a)) + 1);
+    int end = std::min(right, int(std::ceil(b)));
+    if (first < end) {
+      spans->push_back(first);
+      spans->push_back(end);
+    }
+  }
+  // A mirrored picture meets its runs right to left: reversing the pairs sorts them again.
+  if (texelsPerPixel < 0) {
+    std::reverse(spans->begin() + long(rowStart), spans->end());
+    for (size_t i = rowStart; i + 1 < spans->size(); i += 2) std::swap((*spans)[i], (*spans)[i + 1]);
+  }
+}
+
+}  // namespace
+
+void FindOpaqueTexels(const RasterTextureLevel& level, uint32_t alphaOr, OpaqueTexels* opaque) {
+  const int width = level.width, height = level.height;
+  opaque->rowFirst.assign(size_t(height) + 1, 0);
+  opaque->runs.clear();
+  // Opacity of three neighbouring rows, column by column; rows beyond the edges are not opaque.
+  std::vector<uint8_t> rows[3];
+  std::vector<uint8_t> below(static_cast<size_t>(width));
+  auto load = [&](int y, std::vector<uint8_t>& row) {
+    row.assign(size_t(width), 0);
+    if (y < 0 || y >= height) return;
+    const uint32_t* texels = level.texels + size_t(y) * size_t(width);
+    for (int x = 0; x < width; ++x) row[x] = ((texels[x] | alphaOr) >> 24) == 0xFF;
+  };
+  load(-1, rows[0]);
+  load(0, rows[1]);
+  for (int y = 0; y < height; ++y) {
+    load(y + 1, rows[2]);
+    for (int x = 0; x < width; ++x) below[x] = rows[0][x] & rows[1][x] & rows[2][x];
+    AppendOpaqueRuns(below, &opaque->runs);
+    opaque->rowFirst[size_t(y) + 1] = int(opaque->runs.size());
+    std::swap(rows[0], rows[1]);
+    std::swap(rows[1], rows[2]);
+  }
+}
+
+bool FindOpaqueCover(const RasterContext& c, const RasterVertex* corners, int triangleCount,
+                     const OpaqueTexels& texels, OpaqueCover* cover) {
+  const RasterState& s = *c.state;
+  if (triangleCount != 2 || !s.texture || s.texture->levelCount < 1 || !c.modulateStage) return false;
+  if (c.depthActive || (c.blendKind != 0 && c.blendKind != 1) || (s.alphaTest && !c.alphaPass[255])) return false;
+  if (s.maxMipLevel != 0 || (s.mipFilter != D3DTEXF_NONE && s.texture->levelCount > 1)) return false;
+  ScreenVertex p[6];
+  for (int i = 0; i < 6; ++i) {
+    if (!s.pretransformed && (Outcode(corners[i]) != 0 || !(corners[i].w > 0.0f))) return false;
+    p[i] = Project(s, corners[i]);
+    if (PackVertexColor(p[i]) >> 24 != 0xFF || std::fabs(p[i].q - p[0].q) > 1e-6f * std::fabs(p[0].q)) return false;
+    // Where the rasterizer puts the corners.
+    p[i].x = float(std::lrint(std::clamp(p[i].x, -1.0e6f, 1.0e6f) * kSubPixel)) / kSubPixel;
+    p[i].y = float(std::lrint(std::clamp(p[i].y, -1.0e6f, 1.0e6f) * kSubPixel)) / kSubPixel;
+  }
+  CoverRectangle r;
+  if (!AsRectangle(s, p, &r)) return false;
+  const RasterTextureLevel& level = s.texture->levels[0];
+  if (int(texels.rowFirst.size()) != level.height + 1) return false;
+  const double texelsPerPixelX = double(r.u1 - r.u0) * level.width / double(r.x1 - r.x0);
+  const double texelsPerRow = double(r.v1 - r.v0) * level.height / double(r.y1 - r.y0);
+  // Pixel centres one pixel inside the edges are inside whatever the fill rule says of the edges.
+  int left = std::max({int(std::ceil(r.x0)) + 1, s.viewportX, 0});
+  int right = std::min({int(std::ceil(r.x1)) - 1, s.viewportX + s.viewportWidth, s.target.width});
+  cover->top = std::max({int(std::ceil(r.y0)) + 1, s.viewportY, 0});
+  cover->bottom = std::max(cover->top, std::min({int(std::ceil(r.y1)) - 1, s.viewportY + s.viewportHeight,
+                                                 s.target.height}));
+  cover->rowFirst.assign(size_t(cover->bottom - cover->top) + 1, 0);
+  cover->spans.clear();
+  std::vector<int> both;
+  for (int y = cover->top; y < cover->bottom; ++y) {
+    double tv = double(r.v0) * level.height + (y - r.y0) * texelsPerRow;
+    int row0 = int(std::floor(tv - kTexelSlack)), row1 = int(std::floor(tv + kTexelSlack));
+    if (row0 >= 0 && row1 < level.height && left < right) {
+      const int* a = texels.runs.data() + texels.rowFirst[row0];
+      const int* b = texels.runs.data() + texels.rowFirst[row1];
+      IntersectRuns(a, texels.rowFirst[row0 + 1] - texels.rowFirst[row0], b,
+                    texels.rowFirst[row1 + 1] - texels.rowFirst[row1], &both);
+      if (texelsPerPixelX != 0.0) {
+        AppendCoverSpans(both, double(r.u0) * level.width, texelsPerPixelX, r.x0, left, right, &cover->spans);
+      }
+    }
+    cover->rowFirst[size_t(y - cover->top) + 1] = int(cover->spans.size());
+  }
+  return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <d3d8.h>
 #include <cstdint>
+#include <vector>
 
 #include "platform/d3d8/pixel_spans.h"
 
@@ -68,6 +69,24 @@ struct RasterState {
 
 constexpr int kMaxSpanWidth = 4096;
 
+// Runs of a texture level's texels that are opaque together with their eight neighbours, row by
+// row: wherever a point or bilinear sample near the middle of a run falls, it reads only opaque
+// texels.
+struct OpaqueTexels {
+  std::vector<int> rowFirst;  // runs of texel row y: runs[rowFirst[y]] up to runs[rowFirst[y + 1]]
+  std::vector<int> runs;      // first, end column pairs
+};
+
+void FindOpaqueTexels(const RasterTextureLevel& level, uint32_t alphaOr, OpaqueTexels* opaque);
+
+// The pixels a draw covers with opaque texels whatever lies beneath them, row by row: earlier
+// draws that only replace pixels need not shade these.
+struct OpaqueCover {
+  int top = 0, bottom = 0;    // rows [top, bottom)
+  std::vector<int> rowFirst;  // spans of row y: spans[rowFirst[y - top]] up to spans[rowFirst[y - top + 1]]
+  std::vector<int> spans;     // first, end pixel pairs, sorted
+};
+
 // Per-draw derived data and scratch memory, owned by the device so that no draw allocates.
 struct RasterContext {
   const RasterState* state;
@@ -81,6 +100,7 @@ struct RasterContext {
   bool blendWhileShading;   // the fast stage kernels may blend into the target themselves
   SpanBlend spanBlend;
   int touchedLeft, touchedTop, touchedRight, touchedBottom;  // pixels the draw may have changed
+  const OpaqueCover* cover;  // pixels a later draw covers, which shading straight into the target skips
   uint32_t source[kMaxSpanWidth];
 };
 
@@ -90,3 +110,11 @@ void RasterBegin(RasterContext& context, const RasterState& state);
 // Draws one triangle; vertices in clip space unless the state says pre-transformed.
 void RasterTriangle(RasterContext& context, const RasterVertex& a, const RasterVertex& b,
                     const RasterVertex& c);
+
+// Fills `cover` when `triangleCount` triangles (three corners each), drawn under the state the
+// context was begun with, are one rectangle of the screen mapped without rotation onto `texels`
+// of the texture's top level, with opaque diffuse alpha and a blend that keeps opaque texels as
+// they are; false for any other draw. Pixels near the edges of runs and of the rectangle are
+// left out, so the cover holds only pixels the draw is certain to make opaque.
+bool FindOpaqueCover(const RasterContext& context, const RasterVertex* corners, int triangleCount,
+                     const OpaqueTexels& texels, OpaqueCover* cover);

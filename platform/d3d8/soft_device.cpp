@@ -207,6 +207,7 @@ struct SoftDevice final : IDirect3DDevice8 {
   }
   HRESULT WINAPI EndScene() override {
     if (!inScene) return D3DERR_INVALIDCALL;
+    DrawHeld(nullptr);
     inScene = false;
     return D3D_OK;
   }
@@ -376,6 +377,11 @@ struct SoftDevice final : IDirect3DDevice8 {
   HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT stride,
                UINT vertexCount, const void* indexData, D3DFORMAT indexFormat, UINT indexBase);
   void KeepTargetFormat();
+  bool AssembleTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT vertexCount, const void* indexData,
+                         D3DFORMAT indexFormat, UINT indexBase);
+  bool Holdable() const;
+  void Hold(SoftTexture* texture);
+  void DrawHeld(const OpaqueCover* cover);
 
   ULONG references = 1;
   IDirect3D8* direct3D;
@@ -407,7 +413,20 @@ struct SoftDevice final : IDirect3DDevice8 {
   RasterState raster;
   RasterContext context;
   std::vector<RasterVertex> transformed;  // reused by every draw; grows only
+  std::vector<RasterVertex> assembled;    // the draw's triangles, three corners each
+  // Draws that only replace pixels wait for the next draw: where it covers them with opaque
+  // texels (the picture in front of the sky and the water), they are not shaded at all.
+  struct HeldDraw {
+    RasterState state;
+    SoftTexture* texture;  // kept alive until drawn
+    size_t firstCorner, cornerCount;
+  };
+  std::vector<HeldDraw> held;
+  std::vector<RasterVertex> heldCorners;
+  OpaqueCover cover;
 };
+
+static bool softwareOcclusion = true;
 
 // ---------------------------------------------------------------------------------------------
 // Creation, reset and states
@@ -421,6 +440,7 @@ SoftDevice::SoftDevice(IDirect3D8* owner, D3DDEVTYPE type, HWND focusWindow, DWO
 }
 
 SoftDevice::~SoftDevice() {
+  DrawHeld(nullptr);
   ReleaseBindings();
   direct3D->Release();
 }
@@ -533,6 +553,7 @@ HRESULT SoftDevice::Reset(D3DPRESENT_PARAMETERS* presentParameters) {
   if (FAILED(result)) return result;
   *presentParameters = checked;
   parameters = checked;
+  DrawHeld(nullptr);
   ReleaseBindings();
   CreateBuffers();
   SetDefaultStates();
@@ -567,6 +588,7 @@ HRESULT SoftDevice::GetDisplayMode(D3DDISPLAYMODE* mode) {
 
 HRESULT SoftDevice::Present(const RECT*, const RECT*, HWND destWindowOverride, const RGNDATA*) {
   if (health != kHealthy) return D3DERR_DEVICELOST;
+  DrawHeld(nullptr);
   HWND window = destWindowOverride ? destWindowOverride
                                    : (parameters.hDeviceWindow ? parameters.hDeviceWindow : creation.hFocusWindow);
   UINT interval = parameters.FullScreen_PresentationInterval;
@@ -631,6 +653,7 @@ HRESULT SoftDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3
   if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && depthBits == 0) return D3DERR_INVALIDCALL;
   if (rectCount > 0 && !rects) return D3DERR_INVALIDCALL;
   if (health != kHealthy) return D3D_OK;
+  DrawHeld(nullptr);
   const uint32_t depthMax = depthBits >= 32 ? 0xFFFFFFFFu : (1u << depthBits) - 1u;
   const uint32_t depthValue = uint32_t(double(std::clamp(z, 0.0f, 1.0f)) * double(depthMax) + 0.5);
   const LONG width = LONG(backBuffer->width);
@@ -832,22 +855,40 @@ HRESULT SoftDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8
                                                  parameters.BackBufferWidth, parameters.BackBufferHeight);
   BuildRasterState(layout.pretransformed);
   RasterBegin(context, raster);
+  bool ok = AssembleTriangles(type, primitiveCount, vertexCount, indexData, indexFormat, indexBase);
+  SoftTexture* texture = static_cast<SoftTexture*>(static_cast<IDirect3DTexture8*>(textures[0]));
+  if (Holdable()) {
+    Hold(texture);
+    return ok ? D3D_OK : D3DERR_INVALIDCALL;
+  }
+  if (!held.empty()) {
+    bool covers = texture && assembled.size() == 6 &&
+                  FindOpaqueCover(context, assembled.data(), 2, texture->OpaqueTexelsOfTop(), &cover);
+    DrawHeld(covers ? &cover : nullptr);
+    RasterBegin(context, raster);
+  }
+  for (size_t i = 0; i + 2 < assembled.size(); i += 3) {
+    RasterTriangle(context, assembled[i], assembled[i + 1], assembled[i + 2]);
+  }
+  KeepTargetFormat();
+  return ok ? D3D_OK : D3DERR_INVALIDCALL;
+}
 
-  auto vertexAt = [&](int n, bool* ok) -> const RasterVertex& {
+// The corners of the draw's triangles, in order, up to the first index outside the vertices;
+// false if there was one.
+bool SoftDevice::AssembleTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT vertexCount,
+                                   const void* indexData, D3DFORMAT indexFormat, UINT indexBase) {
+  assembled.clear();
+  auto corner = [&](int n) {
     UINT index = UINT(n);
     if (indexData) {
       index = indexFormat == D3DFMT_INDEX32 ? static_cast<const uint32_t*>(indexData)[n]
                                             : static_cast<const uint16_t*>(indexData)[n];
       index -= indexBase;
     }
-    if (index >= vertexCount) {
-      *ok = false;
-      index = 0;
-    }
-    return transformed[index];
+    return index;
   };
-  bool ok = true;
-  for (UINT p = 0; p < primitiveCount && ok; ++p) {
+  for (UINT p = 0; p < primitiveCount; ++p) {
     int a, b, c;
     if (type == D3DPT_TRIANGLELIST) {
       a = int(p * 3); b = a + 1; c = a + 2;
@@ -858,14 +899,42 @@ HRESULT SoftDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8
     } else {  // odd strip triangles run the other way so that all keep one winding
       a = int(p + 1); b = int(p); c = int(p + 2);
     }
-    const RasterVertex& va = vertexAt(a, &ok);
-    const RasterVertex& vb = vertexAt(b, &ok);
-    const RasterVertex& vc = vertexAt(c, &ok);
-    if (ok) RasterTriangle(context, va, vb, vc);
+    UINT ia = corner(a), ib = corner(b), ic = corner(c);
+    if (ia >= vertexCount || ib >= vertexCount || ic >= vertexCount) return false;
+    assembled.insert(assembled.end(), {transformed[ia], transformed[ib], transformed[ic]});
   }
-  KeepTargetFormat();
-  return ok ? D3D_OK : D3DERR_INVALIDCALL;
+  return true;
 }
+
+// A draw is held when all it does is replace pixels of a 32-bit target with its shading.
+bool SoftDevice::Holdable() const {
+  return softwareOcclusion && context.shadeIntoTarget && FormatBytes(backBuffer->format) == 4 && !assembled.empty();
+}
+
+void SoftDevice::Hold(SoftTexture* texture) {
+  if (texture) texture->AddRef();
+  held.push_back(HeldDraw{raster, texture, heldCorners.size(), assembled.size()});
+  heldCorners.insert(heldCorners.end(), assembled.begin(), assembled.end());
+}
+
+// Draws the held draws, skipping what `cover` (when not null) will cover.
+void SoftDevice::DrawHeld(const OpaqueCover* cover) {
+  for (HeldDraw& draw : held) {
+    RasterBegin(context, draw.state);
+    context.cover = cover;
+    const RasterVertex* corners = heldCorners.data() + draw.firstCorner;
+    for (size_t i = 0; i + 2 < draw.cornerCount; i += 3) RasterTriangle(context, corners[i], corners[i + 1], corners[i + 2]);
+    if (draw.texture) draw.texture->Release();
+  }
+  held.clear();
+  heldCorners.clear();
+}
+
+void DrawHeldDraws(SoftDevice* device) {
+  if (device) device->DrawHeld(nullptr);
+}
+
+void SoftwareDeviceSetOcclusion(bool skipCovered) { softwareOcclusion = skipCovered; }
 
 // Blending runs on 8-bit channels; a 16-bit target keeps only what its format holds of the
 // pixels a draw touched, so the next draw, and every capture, sees what real hardware stores.

@@ -20,6 +20,8 @@ void EncodePixel(D3DFORMAT format, uint32_t argb, uint8_t* bytes);
 // Keeps of each pixel only what `format` holds, as 0xAARRGGBB again: a 16-bit render target
 // blends the next draw with what it stored, not with the 8-bit value that was written.
 void QuantiseToFormat(D3DFORMAT format, uint32_t* pixels, int count);
+// Draws what the device holds back, before anything reads or changes the pixels it would use.
+void DrawHeldDraws(SoftDevice* device);
 
 // A two-dimensional picture: one texture level or the back buffer. Its pixels are always held
 // as 0xAARRGGBB; a 16-bit format is converted on LockRect and back on UnlockRect. References
@@ -51,6 +53,7 @@ struct SoftSurface final : IDirect3DSurface8 {
   std::vector<uint8_t> packed;  // the format's own bytes while a 16-bit surface is locked
   bool locked = false;
   bool lockedReadOnly = false;
+  uint64_t version = 0;  // counts the locks that may have changed the pixels
 };
 
 struct SoftTexture final : IDirect3DTexture8 {
@@ -85,6 +88,10 @@ struct SoftTexture final : IDirect3DTexture8 {
   DWORD lod = 0;
   std::vector<SoftSurface*> levels;
   RasterTexture raster;  // points into the levels' pixels, which never move
+  // The top level's opaque runs, found when first needed after each change.
+  const OpaqueTexels& OpaqueTexelsOfTop();
+  OpaqueTexels opaque;
+  uint64_t opaqueVersion = UINT64_MAX;
 };
 
 // Vertex and index buffers: plain bytes.

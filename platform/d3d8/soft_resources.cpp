@@ -175,6 +175,8 @@ HRESULT SoftSurface::GetDesc(D3DSURFACE_DESC* desc) {
 HRESULT SoftSurface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
   if (!lockedRect || locked) return D3DERR_INVALIDCALL;
   if (rect && !RectInside(rect, width, height)) return D3DERR_INVALIDCALL;
+  DrawHeldDraws(device);
+  if (!(flags & D3DLOCK_READONLY)) ++version;
   const int bytesPerPixel = FormatBytes(format);
   const size_t x = rect ? size_t(rect->left) : 0;
   const size_t y = rect ? size_t(rect->top) : 0;
@@ -279,6 +281,14 @@ HRESULT SoftTexture::GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) {
   *surface = levels[level];
   AddRef();
   return D3D_OK;
+}
+
+const OpaqueTexels& SoftTexture::OpaqueTexelsOfTop() {
+  if (opaqueVersion != levels[0]->version) {
+    FindOpaqueTexels(raster.levels[0], raster.alphaOr, &opaque);
+    opaqueVersion = levels[0]->version;
+  }
+  return opaque;
 }
 
 HRESULT SoftTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {

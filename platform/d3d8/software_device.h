@@ -30,3 +30,8 @@ void SoftwareDeviceSetBackBufferSize(int width, int height);
 
 // The size of the back buffer the device draws into.
 void SoftwareDeviceBackBufferSize(IDirect3DDevice8* device, int* width, int* height);
+
+// Lets devices hold back draws that only replace pixels until the next draw, and skip the pixels
+// that draw covers with opaque texels (true, the default), or draw everything as it comes
+// (false), so that tests and benchmarks can compare the two.
+void SoftwareDeviceSetOcclusion(bool skipCovered);
