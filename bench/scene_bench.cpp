@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
       }
     } else if (std::strcmp(argv[i], "--draw-everything") == 0) {
       drawEverything = true;
-      SoftwareDeviceSetOcclusion(false);
+      SoftwareDeviceSkipUnchangedPixels(false);
     } else if (std::strcmp(argv[i], "--kernels") == 0 && i + 1 < argc) {
       if (!ParseKernels(argv[++i], &spanKernelSet) || !SpanKernelSetRuns(spanKernelSet)) {
         std::fprintf(stderr, "no such kernel set on this machine: %s\n", argv[i]);

@@ -45,6 +45,7 @@ struct Triangle {
   ShadeSpanFunction fastShader;  // null: the general stage
   SpanTexture span;              // the levels fastShader reads; coordinates filled per segment
   bool shadeIntoTarget;          // the shading writes (and blends) the target itself
+  bool trimClear;                // blended over by alpha: span ends reading clear texels are skipped
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -314,14 +315,67 @@ ShadeSpanFunction PickFastShader(const RasterContext& c, const Triangle& t, Span
                         c.blendWhileShading ? c.spanBlend : SpanBlend::kReplace);
 }
 
+// Pixels [*begin, *end) of `count` are the only ones whose samples of a level can read a texel
+// with alpha; the rest read clear texels only. Left as all of them where that cannot be told
+// (the span crosses rows or wraps around the level).
+void VisibleRange(const WrapTexture& level, const int* visible, const FixedCoords& f, bool linear, int count,
+                  int* begin, int* end) {
+  *begin = 0;
+  *end = count;
+  if (!visible || f.dv != 0) return;
+  uint32_t row = (f.v >> 16) & level.maskV;
+  int first = visible[2 * row], last = visible[2 * row + 1];
+  if (linear) {
+    uint32_t next = (row + 1) & level.maskV;
+    if (visible[2 * next] < visible[2 * next + 1]) {
+      first = first < last ? std::min(first, visible[2 * next]) : visible[2 * next];
+      last = std::max(last, visible[2 * next + 1]);
+    }
+    --first;  // a bilinear sample also reads the column right of its own
+  }
+  if (first >= last - (linear ? 1 : 0)) {
+    *end = 0;
+    return;
+  }
+  const int64_t limit = (int64_t(level.maskU) + (linear ? 0 : 1)) << 16;
+  const int64_t u = int64_t(f.u), du = int32_t(f.du), last_u = u + du * (count - 1);
+  if (u >= limit || last_u < 0 || last_u >= limit) return;
+  const int64_t low = int64_t(first) << 16, high = int64_t(last) << 16;  // visible: low <= U(i) < high
+  auto clamp = [count](int64_t i) { return int(std::clamp<int64_t>(i, 0, count)); };
+  if (du > 0) {
+    *begin = clamp(CeilDiv(low - u, du));
+    *end = clamp(CeilDiv(high - u, du));
+  } else if (du < 0) {
+    *begin = clamp(FloorDiv(u - high, -du) + 1);
+    *end = clamp(FloorDiv(u - low, -du) + 1);
+  } else if (u < low || u >= high) {
+    *end = 0;
+  }
+  if (*begin >= *end) *begin = *end = 0;
+}
+
 // Pixels [first, first + count) of the segment through the triangle's span kernel.
 void ShadeFast(const Triangle& t, const Segment& g, int first, int count, uint32_t* out) {
   SpanTexture span = t.span;
-  for (int i = 0; i < (t.level1 ? 2 : 1); ++i) {
+  const int levels = t.level1 ? 2 : 1;
+  for (int i = 0; i < levels; ++i) {
     span.coords[i] = ToFixed(g, int(span.level[i].maskU + 1), int(span.level[i].maskV + 1), t.linear);
   }
   FixedColor color = t.flat ? t.flatFixed : ToFixed(g);
   if (first > 0) AdvanceSpan(span, color, first);
+  if (t.trimClear) {
+    const RasterTextureLevel* source[2] = {t.level0, t.level1};
+    int begin = count, end = 0;
+    for (int i = 0; i < levels; ++i) {
+      int b, e;
+      VisibleRange(span.level[i], source[i]->visibleColumns, span.coords[i], t.linear, count, &b, &e);
+      if (b < e) begin = std::min(begin, b), end = std::max(end, e);
+    }
+    if (begin >= end) return;
+    if (begin > 0) AdvanceSpan(span, color, begin);
+    out += begin;
+    count = end - begin;
+  }
   t.fastShader(span, color, count, out);
 }
 
@@ -621,6 +675,8 @@ void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
   t.flatFixed = FlatFixed(c0);
   ChooseLevels(s, t, (xs[0] + xs[1] + xs[2]) / 3.0f, (ys[0] + ys[1] + ys[2]) / 3.0f);
   t.fastShader = PickFastShader(c, t, &t.span, &t.shadeIntoTarget);
+  t.trimClear = rasterSkipsUnchangedPixels && t.fastShader && t.shadeIntoTarget && c.spanBlend == SpanBlend::kOver && s.texture->alphaOr == 0 &&
+                t.level0->visibleColumns && (!t.level1 || t.level1->visibleColumns);
   // Blended over the target by its alpha, a texture times a clear diffuse leaves every pixel as
   // it was (the incoming scene's first frames).
   if (t.fastShader && t.shadeIntoTarget && c.spanBlend == SpanBlend::kOver && t.flat && (t.flatColor >> 24) == 0) {
@@ -770,6 +826,8 @@ void PickWrite(RasterContext& c) {
 }
 
 }  // namespace
+
+bool rasterSkipsUnchangedPixels = true;
 
 void RasterBegin(RasterContext& context, const RasterState& state) {
   context.state = &state;
@@ -936,6 +994,18 @@ void AppendCoverSpans(const std::vector<int>& runs, double texelAtLeft, double t
 }
 
 }  // namespace
+
+void FindVisibleColumns(const RasterTextureLevel& level, std::vector<int>* columns) {
+  columns->assign(size_t(level.height) * 2, 0);
+  for (int y = 0; y < level.height; ++y) {
+    const uint32_t* texels = level.texels + size_t(y) * size_t(level.width);
+    int first = 0, end = level.width;
+    while (first < end && (texels[first] >> 24) == 0) ++first;
+    while (end > first && (texels[end - 1] >> 24) == 0) --end;
+    (*columns)[2 * size_t(y)] = first;
+    (*columns)[2 * size_t(y) + 1] = end;
+  }
+}
 
 void FindOpaqueTexels(const RasterTextureLevel& level, uint32_t alphaOr, OpaqueTexels* opaque) {
   const int width = level.width, height = level.height;

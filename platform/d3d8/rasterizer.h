@@ -20,7 +20,13 @@ struct RasterTextureLevel {
   const uint32_t* texels;  // 0xAARRGGBB, rows of `width`
   int width;
   int height;
+  // Per row, the first and end columns of texels with any alpha (first >= end: none); null when
+  // not known. Blending by alpha, the clear texels either side leave the target as it is.
+  const int* visibleColumns = nullptr;
 };
+
+// `columns` gets the visible columns of every row of the level, as RasterTextureLevel keeps them.
+void FindVisibleColumns(const RasterTextureLevel& level, std::vector<int>* columns);
 
 constexpr int kMaxRasterLevels = 16;
 
@@ -103,6 +109,10 @@ struct RasterContext {
   const OpaqueCover* cover;  // pixels a later draw covers, which shading straight into the target skips
   uint32_t source[kMaxSpanWidth];
 };
+
+// Whether draws skip pixels they cannot change (clear texels blended by alpha, pixels a cover
+// holds); true but where tests and benchmarks compare with shading every pixel.
+extern bool rasterSkipsUnchangedPixels;
 
 // Prepares the context for a run of triangles drawn under `state`.
 void RasterBegin(RasterContext& context, const RasterState& state);

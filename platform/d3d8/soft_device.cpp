@@ -426,7 +426,6 @@ struct SoftDevice final : IDirect3DDevice8 {
   OpaqueCover cover;
 };
 
-static bool softwareOcclusion = true;
 
 // ---------------------------------------------------------------------------------------------
 // Creation, reset and states
@@ -818,6 +817,7 @@ void SoftDevice::BuildRasterState(bool pretransformed) {
   s.blendOp = renderStates[D3DRS_BLENDOP];
   const DWORD* stage = stageStates[0];
   SoftTexture* texture = static_cast<SoftTexture*>(static_cast<IDirect3DTexture8*>(textures[0]));
+  if (texture) texture->FindVisibleColumnsOfLevels();
   s.texture = texture ? &texture->raster : nullptr;
   s.colorOp = stage[D3DTSS_COLOROP];
   s.colorArg1 = stage[D3DTSS_COLORARG1];
@@ -908,7 +908,7 @@ bool SoftDevice::AssembleTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, U
 
 // A draw is held when all it does is replace pixels of a 32-bit target with its shading.
 bool SoftDevice::Holdable() const {
-  return softwareOcclusion && context.shadeIntoTarget && FormatBytes(backBuffer->format) == 4 && !assembled.empty();
+  return rasterSkipsUnchangedPixels && context.shadeIntoTarget && FormatBytes(backBuffer->format) == 4 && !assembled.empty();
 }
 
 void SoftDevice::Hold(SoftTexture* texture) {
@@ -934,7 +934,7 @@ void DrawHeldDraws(SoftDevice* device) {
   if (device) device->DrawHeld(nullptr);
 }
 
-void SoftwareDeviceSetOcclusion(bool skipCovered) { softwareOcclusion = skipCovered; }
+void SoftwareDeviceSkipUnchangedPixels(bool skip) { rasterSkipsUnchangedPixels = skip; }
 
 // Blending runs on 8-bit channels; a 16-bit target keeps only what its format holds of the
 // pixels a draw touched, so the next draw, and every capture, sees what real hardware stores.

@@ -92,6 +92,10 @@ struct SoftTexture final : IDirect3DTexture8 {
   const OpaqueTexels& OpaqueTexelsOfTop();
   OpaqueTexels opaque;
   uint64_t opaqueVersion = UINT64_MAX;
+  // Every level's visible columns, found again when a level has changed since.
+  void FindVisibleColumnsOfLevels();
+  std::vector<int> visibleColumns[kMaxRasterLevels];
+  uint64_t visibleVersion = UINT64_MAX;
 };
 
 // Vertex and index buffers: plain bytes.

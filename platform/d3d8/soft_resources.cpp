@@ -291,6 +291,17 @@ const OpaqueTexels& SoftTexture::OpaqueTexelsOfTop() {
   return opaque;
 }
 
+void SoftTexture::FindVisibleColumnsOfLevels() {
+  uint64_t version = 0;
+  for (const SoftSurface* level : levels) version += level->version;
+  if (version == visibleVersion) return;
+  for (int i = 0; i < raster.levelCount; ++i) {
+    FindVisibleColumns(raster.levels[i], &visibleColumns[i]);
+    raster.levels[i].visibleColumns = visibleColumns[i].data();
+  }
+  visibleVersion = version;
+}
+
 HRESULT SoftTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
   if (level >= levels.size()) return D3DERR_INVALIDCALL;
   return levels[level]->LockRect(lockedRect, rect, flags);

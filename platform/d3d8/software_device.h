@@ -31,7 +31,8 @@ void SoftwareDeviceSetBackBufferSize(int width, int height);
 // The size of the back buffer the device draws into.
 void SoftwareDeviceBackBufferSize(IDirect3DDevice8* device, int* width, int* height);
 
-// Lets devices hold back draws that only replace pixels until the next draw, and skip the pixels
-// that draw covers with opaque texels (true, the default), or draw everything as it comes
-// (false), so that tests and benchmarks can compare the two.
-void SoftwareDeviceSetOcclusion(bool skipCovered);
+// Lets devices skip the pixels a draw cannot change (true, the default): those of draws that only
+// replace pixels, held back until the next draw, where it lays opaque texels, and those where a
+// blend by alpha meets clear texels. False shades every pixel as it comes, so that tests and
+// benchmarks can compare the two.
+void SoftwareDeviceSkipUnchangedPixels(bool skip);

@@ -1,5 +1,6 @@
-// Draws that only replace pixels are held back and not shaded where the next draw lays opaque
-// texels: the pictures must come out exactly as when everything is drawn as it comes.
+// Pixels a draw cannot change are not shaded: those of draws that only replace pixels, held back,
+// where the next draw lays opaque texels, and those where a blend by alpha meets clear texels.
+// The pictures must come out exactly as when every pixel is shaded.
 #include <windows.h>
 #include <d3d8.h>
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ class Occlusion : public ::testing::Test {
   }
 
   void TearDown() override {
-    SoftwareDeviceSetOcclusion(true);
+    SoftwareDeviceSkipUnchangedPixels(true);
     device->SetTexture(0, nullptr);
     EXPECT_EQ(device->Release(), 0u);
     EXPECT_EQ(direct3D->Release(), 0u);
@@ -169,7 +170,7 @@ TEST_F(Occlusion, SkippingCoveredPixelsDrawsExactlyThePicturesOfDrawingEverythin
     D3DCOLOR gouraud = 0xFFC08040 + (uint32_t(round) << 8);
     std::vector<uint32_t> pictures[2];
     for (int skip = 0; skip < 2; ++skip) {
-      SoftwareDeviceSetOcclusion(skip == 1);
+      SoftwareDeviceSkipUnchangedPixels(skip == 1);
       device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF203040, 1.0f, 0);
       device->BeginScene();
       Filter(filter);
@@ -191,6 +192,76 @@ TEST_F(Occlusion, SkippingCoveredPixelsDrawsExactlyThePicturesOfDrawingEverythin
     water->Release();
     front->Release();
   }
+}
+
+// A sprite: clear margins of random widths on every side, blobs inside, a second level below.
+IDirect3DTexture8* Sprite(IDirect3DDevice8* device, std::mt19937& random, int size) {
+  IDirect3DTexture8* texture = nullptr;
+  EXPECT_EQ(device->CreateTexture(UINT(size), UINT(size), 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  std::uniform_int_distribution<int> margin(0, size / 3);
+  for (UINT level = 0; level < 2; ++level) {
+    int n = size >> level;
+    int left = margin(random) >> level, right = n - (margin(random) >> level);
+    D3DLOCKED_RECT locked;
+    EXPECT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+    for (int y = 0; y < n; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch);
+      int shift = int(random() % 5) - 2;
+      for (int x = 0; x < n; ++x) {
+        bool inside = x >= left + shift && x < right + shift && y > n / 8 && y < n - n / 9;
+        uint32_t alpha = inside ? (random() % 4 == 0 ? random() % 256 : 255) : 0;
+        row[x] = alpha << 24 | (uint32_t(random()) & 0xFFFFFF);
+      }
+    }
+    texture->UnlockRect(level);
+  }
+  return texture;
+}
+
+TEST_F(Occlusion, SpritesBlendedByAlphaSkipTheirClearEndsExactly) {
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  IDirect3DTexture8* back = Texture(64, 64, Noise(random, 64 * 64));
+  for (int round = 0; round < 24; ++round) {
+    IDirect3DTexture8* sprites[3] = {Sprite(device, random, 32), Sprite(device, random, 64), Sprite(device, random, 16)};
+    struct Placed {
+      Rect rect;
+      D3DCOLOR color;
+      DWORD filter, mip;
+      bool transformed;
+    } placed[12];
+    for (Placed& p : placed) {
+      float x = unit(random) * kWidth - 20, y = unit(random) * kHeight - 20, w = 4 + unit(random) * 90;
+      float u0 = unit(random) * 0.5f - 0.25f, u1 = u0 + 0.3f + unit(random) * 1.2f;
+      if (random() % 3 == 0) std::swap(u0, u1);
+      p = {Rect{x, y, x + w, y + 4 + unit(random) * 70, u0, 0.0f, u1, 1.0f},
+           (random() % 2 ? 0xFFFFFFFFu : 0x80FFC0A0u) - uint32_t(random() % 2) * 0x40000000u,
+           random() % 2 ? D3DTEXF_LINEAR : D3DTEXF_POINT, random() % 2 ? D3DTEXF_LINEAR : D3DTEXF_NONE,
+           random() % 2 == 1};
+    }
+    std::vector<uint32_t> pictures[2];
+    for (int skip = 0; skip < 2; ++skip) {
+      SoftwareDeviceSkipUnchangedPixels(skip == 1);
+      device->BeginScene();
+      Filter(D3DTEXF_POINT);
+      device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+      device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+      device->SetTexture(0, back);
+      DrawRect(Rect{0, 0, kWidth, kHeight, 0, 0, 1, 1}, 0xFFFFFFFF, false);
+      device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+      for (int i = 0; i < 12; ++i) {
+        Filter(placed[i].filter);
+        device->SetTextureStageState(0, D3DTSS_MIPFILTER, placed[i].mip);
+        device->SetTexture(0, sprites[i % 3]);
+        DrawRect(placed[i].rect, placed[i].color, placed[i].transformed);
+      }
+      device->EndScene();
+      pictures[skip] = Pixels();
+    }
+    ASSERT_EQ(pictures[0], pictures[1]) << "round " << round;
+    for (IDirect3DTexture8* sprite : sprites) sprite->Release();
+  }
+  back->Release();
 }
 
 TEST_F(Occlusion, HeldDrawsAreDrawnBeforeTheirPixelsOrTexelsAreReadOrChanged) {
