@@ -16,6 +16,7 @@ constexpr int kSubPixel = 16;
 constexpr int kMaxClipVertices = 16;
 constexpr int kAffineSegment = 256;
 constexpr int kPerspectiveSegment = 16;
+constexpr int kTrimmedSpan = 16;
 
 struct ScreenVertex {
   float x, y, z, q;  // q = 1/w
@@ -363,7 +364,8 @@ void ShadeFast(const Triangle& t, const Segment& g, int first, int count, uint32
   }
   FixedColor color = t.flat ? t.flatFixed : ToFixed(g);
   if (first > 0) AdvanceSpan(span, color, first);
-  if (t.trimClear) {
+  // Finding the clear ends costs divisions: worth it on spans longer than a few quads.
+  if (t.trimClear && count >= kTrimmedSpan) {
     const RasterTextureLevel* source[2] = {t.level0, t.level1};
     int begin = count, end = 0;
     for (int i = 0; i < levels; ++i) {
