@@ -82,7 +82,8 @@ bool ScansUseDefinedTables(const BYTE* data, UINT size) {
     if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
     int64_t length = SegmentLength(data, size, at);
     int64_t end = at + length;
-    if (length < 2 || end > int64_t(size)) return true;
+    // A segment running past the end is read on, as zeros.
+    if (length < 2) return true;
     if (marker == 0xC2) progressive = true;
     if (marker == 0xC4 && !DefineTables(data, size, at + 2, end, defined)) return true;
     if (marker == 0xDA) {
