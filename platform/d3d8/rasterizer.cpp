@@ -642,13 +642,16 @@ void DrawSpan(RasterContext& c, const Triangle& t, OutputFunction output, int y,
   }
 }
 
+// A screen coordinate in whole sub-pixels, where the rasterizer puts corners.
+int SubPixels(float coordinate) { return int(std::lrint(std::clamp(coordinate, -1.0e6f, 1.0e6f) * kSubPixel)); }
+
 void DrawScreenTriangle(RasterContext& c, const ScreenVertex* v[3]) {
   const RasterState& s = *c.state;
   int fx[3], fy[3];
   float xs[3], ys[3];
   for (int i = 0; i < 3; ++i) {
-    fx[i] = int(std::lrint(std::clamp(v[i]->x, -1.0e6f, 1.0e6f) * kSubPixel));
-    fy[i] = int(std::lrint(std::clamp(v[i]->y, -1.0e6f, 1.0e6f) * kSubPixel));
+    fx[i] = SubPixels(v[i]->x);
+    fy[i] = SubPixels(v[i]->y);
     xs[i] = float(fx[i]) / kSubPixel;
     ys[i] = float(fy[i]) / kSubPixel;
   }
@@ -1046,8 +1049,8 @@ bool FindOpaqueCover(const RasterContext& c, const RasterVertex* corners, int tr
     p[i] = Project(s, corners[i]);
     if (PackVertexColor(p[i]) >> 24 != 0xFF || std::fabs(p[i].q - p[0].q) > 1e-6f * std::fabs(p[0].q)) return false;
     // Where the rasterizer puts the corners.
-    p[i].x = float(std::lrint(std::clamp(p[i].x, -1.0e6f, 1.0e6f) * kSubPixel)) / kSubPixel;
-    p[i].y = float(std::lrint(std::clamp(p[i].y, -1.0e6f, 1.0e6f) * kSubPixel)) / kSubPixel;
+    p[i].x = float(SubPixels(p[i].x)) / kSubPixel;
+    p[i].y = float(SubPixels(p[i].y)) / kSubPixel;
   }
   CoverRectangle r;
   if (!AsRectangle(s, p, &r)) return false;
