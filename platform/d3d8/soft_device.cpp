@@ -380,7 +380,7 @@ struct SoftDevice final : IDirect3DDevice8 {
   bool AssembleTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT vertexCount, const void* indexData,
                          D3DFORMAT indexFormat, UINT indexBase);
   bool Holdable() const;
-  void Hold(SoftTexture* texture);
+  void Hold();
   void DrawHeld(const OpaqueCover* cover);
 
   ULONG references = 1;
@@ -418,7 +418,6 @@ struct SoftDevice final : IDirect3DDevice8 {
   // texels (the picture in front of the sky and the water), they are not shaded at all.
   struct HeldDraw {
     RasterState state;
-    SoftTexture* texture;  // kept alive until drawn
     size_t firstCorner, cornerCount;
   };
   std::vector<HeldDraw> held;
@@ -858,7 +857,7 @@ HRESULT SoftDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8
   bool ok = AssembleTriangles(type, primitiveCount, vertexCount, indexData, indexFormat, indexBase);
   SoftTexture* texture = static_cast<SoftTexture*>(static_cast<IDirect3DTexture8*>(textures[0]));
   if (Holdable()) {
-    Hold(texture);
+    Hold();
     return ok ? D3D_OK : D3DERR_INVALIDCALL;
   }
   if (!held.empty()) {
@@ -911,9 +910,14 @@ bool SoftDevice::Holdable() const {
   return rasterSkipsUnchangedPixels && context.shadeIntoTarget && FormatBytes(backBuffer->format) == 4 && !assembled.empty();
 }
 
-void SoftDevice::Hold(SoftTexture* texture) {
-  if (texture) texture->AddRef();
-  held.push_back(HeldDraw{raster, texture, heldCorners.size(), assembled.size()});
+// Only the last few draws before a cover gain from waiting; a scene that never ends must not
+// gather draws without bound.
+constexpr size_t kMostHeldDraws = 64;
+constexpr size_t kMostHeldCorners = 1 << 16;
+
+void SoftDevice::Hold() {
+  if (held.size() >= kMostHeldDraws || heldCorners.size() >= kMostHeldCorners) DrawHeld(nullptr);
+  held.push_back(HeldDraw{raster, heldCorners.size(), assembled.size()});
   heldCorners.insert(heldCorners.end(), assembled.begin(), assembled.end());
 }
 
@@ -924,7 +928,6 @@ void SoftDevice::DrawHeld(const OpaqueCover* cover) {
     context.cover = cover;
     const RasterVertex* corners = heldCorners.data() + draw.firstCorner;
     for (size_t i = 0; i + 2 < draw.cornerCount; i += 3) RasterTriangle(context, corners[i], corners[i + 1], corners[i + 2]);
-    if (draw.texture) draw.texture->Release();
   }
   held.clear();
   heldCorners.clear();
@@ -1001,6 +1004,8 @@ void SoftwareDeviceLose(IDirect3DDevice8* device, int lostReports) {
 int SoftwareDeviceResetCount(IDirect3DDevice8* device) { return static_cast<SoftDevice*>(device)->resetCount; }
 
 int SoftwareDevicePresentCount(IDirect3DDevice8* device) { return static_cast<SoftDevice*>(device)->presentCount; }
+
+int SoftwareDeviceHeldDraws(IDirect3DDevice8* device) { return int(static_cast<SoftDevice*>(device)->held.size()); }
 
 void SoftwareDeviceBackBufferSize(IDirect3DDevice8* device, int* width, int* height) {
   SoftDevice* d = static_cast<SoftDevice*>(device);

@@ -241,7 +241,12 @@ ULONG SoftTexture::AddRef() { return ++references; }
 
 ULONG SoftTexture::Release() {
   ULONG left = --references;
-  if (left == 0) delete this;
+  if (left == 0) {
+    // Held draws do not own their texture, or a device released with draws held would be kept
+    // alive by its own textures.
+    DrawHeldDraws(device);
+    delete this;
+  }
   return left;
 }
 

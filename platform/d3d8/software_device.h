@@ -36,3 +36,6 @@ void SoftwareDeviceBackBufferSize(IDirect3DDevice8* device, int* width, int* hei
 // blend by alpha meets clear texels. False shades every pixel as it comes, so that tests and
 // benchmarks can compare the two.
 void SoftwareDeviceSkipUnchangedPixels(bool skip);
+
+// Number of draws the device holds back, not yet shaded.
+int SoftwareDeviceHeldDraws(IDirect3DDevice8* device);

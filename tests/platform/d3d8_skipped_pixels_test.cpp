@@ -5,6 +5,7 @@
 #include <d3d8.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -291,6 +292,26 @@ TEST_F(Occlusion, HeldDrawsAreDrawnBeforeTheirPixelsOrTexelsAreReadOrChanged) {
   EXPECT_EQ(pixels[size_t(kHeight - 5) * kWidth + 5] & 0xFFFFFF, 0x00FF00u);
   EXPECT_EQ(pixels[size_t(15) * kWidth + 15] & 0xFFFFFF, 0x0000FFu);
   front->Release();
+}
+
+// Held draws are the device's own business: a scene that never ends holds only a few, and a
+// texture the application lets go never keeps the device alive (TearDown sees both go).
+TEST_F(Occlusion, HeldDrawsStayFewAndKeepNothingAlive) {
+  IDirect3DTexture8* red = Texture(8, 8, std::vector<uint32_t>(64, 0xFFFF0000u));
+  device->BeginScene();
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetTexture(0, red);
+  int most = 0;
+  for (int i = 0; i < 5000; ++i) {
+    DrawRect(Rect{float(i % 50), 0, float(i % 50 + 20), 20, 0, 0, 1, 1}, 0xFFFFFFFF, false);
+    most = std::max(most, SoftwareDeviceHeldDraws(device));
+  }
+  EXPECT_GT(most, 0);
+  EXPECT_LE(most, 64);
+  device->SetTexture(0, nullptr);
+  red->Release();
+  EXPECT_EQ(SoftwareDeviceHeldDraws(device), 0);
+  EXPECT_EQ(Pixels()[size_t(10) * kWidth + 60] & 0xFFFFFF, 0xFF0000u);
 }
 
 // A draw state as the device gathers it: a screen rectangle of texture x diffuse over the target.
