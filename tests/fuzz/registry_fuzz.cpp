@@ -14,15 +14,23 @@ namespace {
 
 const char kKey[] = "software\\quarvix\\screensavers\\Vesperglen";
 
-void QueryAll(HKEY key) {
-  for (const char* name : {"settings", "settingsex", "musicname", "name", "dir", ""}) {
-    BYTE value[64];
-    DWORD type = 0, size = sizeof value;
-    LSTATUS status = RegQueryValueExA(key, name, nullptr, &type, value, &size);
-    if (status == ERROR_SUCCESS && size > sizeof value) __builtin_trap();
-    size = 0;
-    RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+// Every query reads the file again, so each name is asked once, and for its size alone only when
+// the value did not fit.
+void Query(HKEY key, const char* name) {
+  BYTE value[64];
+  DWORD type = 0, size = sizeof value;
+  LSTATUS status = RegQueryValueExA(key, name, nullptr, &type, value, &size);
+  if (status == ERROR_SUCCESS && size > sizeof value) __builtin_trap();
+  if (status == ERROR_MORE_DATA) {
+    DWORD needed = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &needed) != ERROR_SUCCESS || needed != size) {
+      __builtin_trap();
+    }
   }
+}
+
+void QueryAll(HKEY key) {
+  for (const char* name : {"settings", "settingsex", "musicname", "name", "dir", ""}) Query(key, name);
 }
 
 }  // namespace
@@ -41,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QueryAll(key);
     const BYTE changed[10] = {1, 2, 3};
     RegSetValueExA(key, "settingsex", 0, REG_BINARY, changed, sizeof changed);
-    QueryAll(key);
+    Query(key, "settingsex");
+    Query(key, "settings");
     RegCloseKey(key);
   }
   return 0;
