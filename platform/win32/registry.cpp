@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/command_options.h"
@@ -168,8 +169,12 @@ void ReportOnce(const std::string& path, const std::string& problem) {
 
 // ---- Parsing ----------------------------------------------------------------------------
 
+// Parsing works on views of the file's text: a settings file is read at every call, and a
+// copy per line and field cost more than the parse itself.
+using Text = std::string_view;
+
 // Parses a quoted string at text[*i] (on the opening quote), with \\ and \" escapes.
-bool ParseQuoted(const std::string& text, size_t* i, std::string* out) {
+bool ParseQuoted(Text text, size_t* i, std::string* out) {
   if (*i >= text.size() || text[*i] != '"') return false;
   out->clear();
   for (size_t p = *i + 1; p < text.size(); p++) {
@@ -195,8 +200,9 @@ int HexDigit(char c) {
 }
 
 // "aa,bb,..." (spaces allowed, may be empty) into bytes.
-bool ParseHexBytes(const std::string& text, std::vector<BYTE>* out) {
+bool ParseHexBytes(Text text, std::vector<BYTE>* out) {
   out->clear();
+  out->reserve(text.size() / 3 + 1);
   size_t i = 0;
   auto skipSpace = [&] { while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) i++; };
   skipSpace();
@@ -215,7 +221,7 @@ bool ParseHexBytes(const std::string& text, std::vector<BYTE>* out) {
   }
 }
 
-bool ParseData(const std::string& text, RegValue* value) {
+bool ParseData(Text text, RegValue* value) {
   size_t i = 0;
   if (!text.empty() && text[0] == '"') {
     std::string s;
@@ -243,7 +249,7 @@ bool ParseData(const std::string& text, RegValue* value) {
   }
   if (text.compare(0, 4, "hex(") == 0) {
     size_t close = text.find("):", 4);
-    if (close == std::string::npos || close == 4 || close > 12) return false;
+    if (close == Text::npos || close == 4 || close > 12) return false;
     DWORD type = 0;
     for (size_t p = 4; p < close; p++) {
       int digit = HexDigit(text[p]);
@@ -256,7 +262,7 @@ bool ParseData(const std::string& text, RegValue* value) {
   return false;
 }
 
-bool ParseValueLine(const std::string& line, RegValue* value) {
+bool ParseValueLine(Text line, RegValue* value) {
   size_t i = 0;
   if (line[0] == '@') {
     value->name.clear();
@@ -268,32 +274,32 @@ bool ParseValueLine(const std::string& line, RegValue* value) {
   return ParseData(line.substr(i + 1), value);
 }
 
-std::string Trimmed(const std::string& text) {
+Text Trimmed(Text text) {
   size_t start = text.find_first_not_of(" \t\r");
-  if (start == std::string::npos) return "";
+  if (start == Text::npos) return {};
   size_t end = text.find_last_not_of(" \t\r");
   return text.substr(start, end - start + 1);
 }
 
 // Splits into logical lines: a line ending in a backslash (hex data) goes on in the next one.
-std::vector<std::string> LogicalLines(const std::string& content) {
+std::vector<std::string> LogicalLines(Text content) {
   std::vector<std::string> lines;
   std::string current;
   size_t start = 0;
   while (start <= content.size()) {
     size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    std::string line = Trimmed(content.substr(start, end - start));
+    if (end == Text::npos) end = content.size();
+    Text line = Trimmed(content.substr(start, end - start));
     bool continued = !line.empty() && line.back() == '\\' && line[0] != '[';
-    if (continued) line.pop_back();
+    if (continued) line.remove_suffix(1);
     current += current.empty() ? line : Trimmed(line);
     if (!continued) {
-      lines.push_back(current);
+      lines.push_back(std::move(current));
       current.clear();
     }
     start = end + 1;
   }
-  if (!current.empty()) lines.push_back(current);
+  if (!current.empty()) lines.push_back(std::move(current));
   return lines;
 }
 
@@ -309,8 +315,8 @@ std::string ParseRegText(const std::string& content, RegFile* file) {
   std::vector<std::string> lines = LogicalLines(content);
   size_t first = 0;
   while (first < lines.size() && lines[first].empty()) first++;
-  std::string header = first < lines.size() ? lines[first] : "";
-  if (header.compare(0, 3, "\xEF\xBB\xBF") == 0) header = header.substr(3);
+  Text header = first < lines.size() ? Text(lines[first]) : Text();
+  if (header.compare(0, 3, "\xEF\xBB\xBF") == 0) header.remove_prefix(3);
   if (header != "REGEDIT4" && header != "Windows Registry Editor Version 5.00") {
     return "not a REGEDIT4 file (first line must be REGEDIT4)";
   }
@@ -318,23 +324,23 @@ std::string ParseRegText(const std::string& content, RegFile* file) {
   for (size_t n = first + 1; n < lines.size(); n++) {
     const std::string& line = lines[n];
     if (line.empty() || line[0] == ';') continue;
-    std::string where = "line " + std::to_string(n + 1) + ": ";
+    auto where = [n] { return "line " + std::to_string(n + 1) + ": "; };
     if (line[0] == '[') {
       if (line.back() != ']' || line.size() < 3 || line[1] == '-') {
-        return where + "unsupported key line " + line;
+        return where() + "unsupported key line " + line;
       }
       std::string path = line.substr(1, line.size() - 2);
       current = FindKey(file, path);
       if (current == nullptr) {
-        file->keys.push_back(RegKey{path, {}});
+        file->keys.push_back(RegKey{std::move(path), {}});
         current = &file->keys.back();
       }
       continue;
     }
     RegValue value;
-    if (current == nullptr) return where + "value outside a key";
-    if (!ParseValueLine(line, &value)) return where + "cannot read " + line;
-    current->values.push_back(value);
+    if (current == nullptr) return where() + "value outside a key";
+    if (!ParseValueLine(line, &value)) return where() + "cannot read " + line;
+    current->values.push_back(std::move(value));
   }
   return "";
 }
