@@ -7,6 +7,10 @@
 struct Mp3Frame;
 struct PcmBuffer;
 
+// Sound files that claim more samples a second are refused: a stream decodes every native sample
+// it resamples, so a forged rate would keep the sound thread decoding for minutes per second.
+constexpr int kMaxSampleRate = 1000000;
+
 class MusicSource {
  public:
   virtual ~MusicSource() = default;

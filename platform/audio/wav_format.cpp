@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/audio/music_source.h"
+
 namespace {
 
 uint32_t Read32(const unsigned char* p) {
@@ -64,7 +66,7 @@ bool ParseWav(const unsigned char* file, size_t size, WavLayout* layout) {
       haveFormat = true;
     } else if (std::memcmp(chunk, "data", 4) == 0 && haveFormat) {
       if (!SupportedFormat(tag, layout->bitsPerSample) || layout->channels < 1 ||
-          layout->rate <= 0 || layout->rate > 1000000) {
+          layout->rate <= 0 || layout->rate > kMaxSampleRate) {
         return false;
       }
       layout->isFloat = tag == 3;

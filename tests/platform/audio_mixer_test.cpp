@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -141,6 +143,24 @@ TEST_F(AudioMixer, OggFilesTheDecoderGivesUpOnAreRefusedAndLeaveNothingBehind) {
     const std::string path = std::string(VG_TEST_SOURCE_DIR "/platform/data/") + name;
     EXPECT_EQ(BASS_SampleLoad(FALSE, path.c_str(), 0, 0, 1, 0), 0u) << name;
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0), 0u) << name;
+  }
+}
+
+// A stream resamples by decoding every native sample, so a forged rate of 1.6 GHz had 512 frames
+// at 8 kHz decode 100 million (tens of seconds of the sound thread, from a 4 KB file).
+TEST_F(AudioMixer, OggFilesClaimingARateNoOutputPlaysAreRefused) {
+  std::ifstream file(VG_TEST_SOURCE_DIR "/sound/data/tone.ogg", std::ios::binary);
+  const std::string tone(std::istreambuf_iterator<char>(file), {});
+  const size_t header = tone.find("\x01vorbis");
+  ASSERT_NE(header, std::string::npos);
+  for (uint32_t rate : {96000u, 1000001u, 1644167492u}) {
+    std::string forged = tone;
+    for (int i = 0; i < 4; ++i) forged[header + 12 + i] = static_cast<char>(rate >> (8 * i));
+    const std::string path = dir.File("forged.ogg");
+    WriteTextFile(path, forged);
+    const bool plays = rate <= 1000000;
+    EXPECT_EQ(BASS_SampleLoad(FALSE, path.c_str(), 0, 0, 1, 0) != 0, plays) << rate;
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_SAMPLE_LOOP) != 0, plays) << rate;
   }
 }
 
