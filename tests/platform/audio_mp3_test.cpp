@@ -188,4 +188,25 @@ TEST_F(Mp3Stream, BrokenFilesOpenAsNothingOrPlayWhatTheyHoldWithinRange) {
   }
 }
 
+// Made by the fuzzer: "ID3" with a header that is no tag's, over the first frame. Fed from the
+// file's start, libmpg123 worked on it for 43 s before its first sample, and then played
+// something else than the frames do.
+TEST_F(Mp3Stream, StreamsPlayFromTheirFirstFrameAndNothingBeforeItIsRead) {
+  const std::string file = ReadBytes(VG_TEST_SOURCE_DIR "/platform/data/tag_over_first_frame.mp3");
+  Mp3Frame first;
+  ASSERT_TRUE(FindFirstMp3Frame(Bytes(file), file.size(), &first));
+  ASSERT_GT(first.offset, 0u);
+  std::vector<float> played[2];
+  const std::string versions[2] = {file, file.substr(first.offset)};
+  for (int i = 0; i < 2; ++i) {
+    const HSTREAM stream = Open(versions[i], 0);
+    ASSERT_NE(stream, 0u) << i;
+    BASS_StreamPlay(stream, FALSE, 0);
+    played[i] = Mix(8192);
+    BASS_ChannelStop(stream);
+  }
+  EXPECT_GT(Measure(played[1], 0, 8192).rms, 0.0);
+  EXPECT_EQ(played[0], played[1]);
+}
+
 }  // namespace

@@ -12,17 +12,19 @@ constexpr int kMaxFormatNotices = 4;
 
 class Mpg123Stream : public DecodedStream {
  public:
-  Mpg123Stream(unsigned char* file, size_t size, mpg123_handle* decoder, int rate)
-      : DecodedStream(rate), file(file), size(size), decoder(decoder) {}
+  Mpg123Stream(unsigned char* file, size_t size, size_t start, mpg123_handle* decoder, int rate)
+      : DecodedStream(rate), file(file), size(size), start(start), decoder(decoder) {}
   ~Mpg123Stream() override {
     mpg123_delete(decoder);
     delete[] file;
   }
 
+  // From the first frame: libmpg123 never sees what lies before it. A broken tag header there
+  // can keep it busy for most of a minute before it gives a sample.
   bool Restart() {
     mpg123_close(decoder);
     return mpg123_open_feed(decoder) == MPG123_OK &&
-           mpg123_feed(decoder, file, size) == MPG123_OK;
+           mpg123_feed(decoder, file + start, size - start) == MPG123_OK;
   }
 
  protected:
@@ -41,6 +43,7 @@ class Mpg123Stream : public DecodedStream {
  private:
   unsigned char* file;
   size_t size;
+  size_t start;  // of the first frame
   mpg123_handle* decoder;
 };
 
@@ -66,7 +69,7 @@ MusicSource* OpenMp3Source(unsigned char* data, size_t size, const Mp3Frame& fir
     delete[] data;
     return nullptr;
   }
-  auto* stream = new Mpg123Stream(data, size, decoder, first.rate);
+  auto* stream = new Mpg123Stream(data, size, first.offset, decoder, first.rate);
   if (!stream->Restart()) {
     delete stream;
     return nullptr;
