@@ -19,7 +19,7 @@ targets="picture stb_jpeg texture font key_value registry preview wav ogg module
   level mesh object_list descriptor"
 
 # Undefined behaviour stops a run, except the kinds tests/fuzz/ubsan_suppressions.txt may excuse.
-recover="-fno-sanitize-recover=undefined -fsanitize-recover=shift-exponent,float-cast-overflow"
+recover="-fno-sanitize-recover=undefined -fsanitize-recover=shift-exponent,float-cast-overflow,signed-integer-overflow"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$root/tests/fuzz/ubsan_suppressions.txt"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVG_TESTS=OFF -DVG_TOOLS=OFF \

@@ -17,5 +17,5 @@ endforeach()
 # The Vorbis decoder's compare hooks cost half of the Ogg target's time, in loops over codebooks
 # and samples whose bounds no input steers. Its edges still guide the fuzzer, and libFuzzer's
 # memcmp hooks still find the magic strings.
-set_source_files_properties(${CMAKE_SOURCE_DIR}/platform/audio/stb_vorbis_impl.cpp
-  PROPERTIES COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/platform/audio/stb_vorbis_impl.cpp APPEND PROPERTY
+  COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
