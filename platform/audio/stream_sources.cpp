@@ -128,8 +128,7 @@ MusicSource* OpenStreamSource(unsigned char* data, size_t size) {
     stb_vorbis* vorbis = OpenVorbis(data, size, &arena);
     if (vorbis != nullptr) {
       const int rate = static_cast<int>(stb_vorbis_get_info(vorbis).sample_rate);
-      if (rate > 0) return new VorbisStream(data, vorbis, std::move(arena), rate);
-      stb_vorbis_close(vorbis);
+      return new VorbisStream(data, vorbis, std::move(arena), rate);
     }
   }
   WavLayout layout;

@@ -3,8 +3,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -149,8 +147,7 @@ TEST_F(AudioMixer, OggFilesTheDecoderGivesUpOnAreRefusedAndLeaveNothingBehind) {
 // A stream resamples by decoding every native sample, so a forged rate of 1.6 GHz had 512 frames
 // at 8 kHz decode 100 million (tens of seconds of the sound thread, from a 4 KB file).
 TEST_F(AudioMixer, OggFilesClaimingARateNoOutputPlaysAreRefused) {
-  std::ifstream file(VG_TEST_SOURCE_DIR "/sound/data/tone.ogg", std::ios::binary);
-  const std::string tone(std::istreambuf_iterator<char>(file), {});
+  const std::string tone = ReadBytes(VG_TEST_SOURCE_DIR "/sound/data/tone.ogg");
   const size_t header = tone.find("\x01vorbis");
   ASSERT_NE(header, std::string::npos);
   for (uint32_t rate : {96000u, 1000001u, 1644167492u}) {

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,11 +19,6 @@ namespace {
 const char* const kTonePath = VG_TEST_SOURCE_DIR "/sound/data/tone.mp3";
 // Stereo, 2 s of 330 Hz on the left and 440 Hz on the right, each at peak 0.4, 44.1 kHz.
 const char* const kChordPath = VG_TEST_SOURCE_DIR "/sound/data/chord.mp3";
-
-std::string ReadBytes(const char* path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 const unsigned char* Bytes(const std::string& s) {
   return reinterpret_cast<const unsigned char*>(s.data());

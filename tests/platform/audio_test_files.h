@@ -3,8 +3,16 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+// A whole file's bytes; empty when it cannot be read.
+inline std::string ReadBytes(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
 
 // 16-bit stereo PCM; `values` are per frame, the same on both sides, in -1..1.
 inline std::string MakeWav(const std::vector<float>& values, int rate = 44100) {
