@@ -30,16 +30,12 @@ file(GLOB VG_PLATFORM_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/platform/audio/winmm/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/record/*.cpp)
 
-# Module music: libxmp from its Debian source package (scripts/build_windows.sh fetches it),
+# Module music: libxmp from its Debian source package (scripts/fetch_xmp.sh unpacks and mends it),
 # compiled into the saver. Without it modules stay silent.
 set(VG_XMP_SOURCE "" CACHE PATH "Unpacked libxmp source package")
 if(VG_XMP_SOURCE)
-  file(GLOB VG_XMP_SOURCES ${VG_XMP_SOURCE}/src/*.c ${VG_XMP_SOURCE}/src/loaders/*.c)
-  add_library(vg_xmp STATIC ${VG_XMP_SOURCES})
-  target_include_directories(vg_xmp PUBLIC ${VG_XMP_SOURCE}/include PRIVATE ${VG_XMP_SOURCE}/src)
-  target_compile_definitions(vg_xmp PUBLIC BUILDING_STATIC
-    PRIVATE LIBXMP_NO_PROWIZARD LIBXMP_NO_DEPACKERS)
-  target_compile_options(vg_xmp PRIVATE -w)
+  include(${CMAKE_SOURCE_DIR}/cmake/libxmp.cmake)
+  vg_add_xmp_library(vg_xmp ${VG_XMP_SOURCE})
   list(APPEND VG_PLATFORM_SOURCES ${CMAKE_SOURCE_DIR}/platform/audio/xmp/module_xmp.cpp)
 else()
   list(APPEND VG_PLATFORM_SOURCES ${CMAKE_SOURCE_DIR}/platform/audio/none/module_absent.cpp)

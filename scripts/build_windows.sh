@@ -9,31 +9,7 @@ set -e
 cd "$(dirname "$0")/.."
 scripts/install_deps.sh ci
 which=${1:-all}
-SUDO=""
-[ "$(id -u)" = 0 ] || SUDO=sudo
-# Source entries for the machine's own Debian mirror, beside its binary ones, when it has none.
-add_source_entries() {
-  entries=/etc/apt/sources.list.d/vesperglen-deb-src
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ "$f" = "$entries.sources" ] || awk 'BEGIN { RS = ""; ORS = "\n\n" }
-      /URIs:[^\n]*debian/ && /Types:[^\n]*deb/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' "$f"
-  done | $SUDO tee "$entries.sources" > /dev/null
-  if [ -f /etc/apt/sources.list ]; then
-    sed -n 's/^deb \(.*debian.*\)/deb-src \1/p' /etc/apt/sources.list | $SUDO tee "$entries.list" > /dev/null
-  fi
-  $SUDO apt-get update -qq
-}
-# libxmp, for the module music, unpacked from Debian's source package into build/sources/libxmp.
-fetch_xmp() {
-  [ -f build/sources/libxmp/include/xmp.h ] && return 0
-  apt-cache showsrc libxmp 2> /dev/null | grep -q '^Package: libxmp' || add_source_entries
-  rm -rf build/sources/unpack
-  mkdir -p build/sources/unpack
-  (cd build/sources/unpack && apt-get source -qq libxmp 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
-  mv build/sources/unpack/libxmp-*/ build/sources/libxmp
-  rm -rf build/sources/unpack
-}
-fetch_xmp
+scripts/fetch_xmp.sh
 build() {
   arch=$1
   triple=$2

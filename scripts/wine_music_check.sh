@@ -2,9 +2,9 @@
 # Records the sound of short runs of both builds with MP3 and with module music as "musicname"
 # (ambient sounds off) and checks each recording with sox: heard (RMS), still heard in its last
 # two seconds (the music loops) and not clipped (peaks below full scale). Broken music files
-# (noise behind an ID3 tag; an MP3 with damaged frames) must leave the run going to its end, the
-# first one silent. The Windows build runs under wine64 on an Xvfb screen; the Linux one is the
-# host build of build/win64.
+# (noise behind an ID3 tag; an MP3 with damaged frames; a module whose tempo is 0) must leave the
+# run going to its end, the first one silent. The Windows build runs under wine64 on an Xvfb
+# screen; the Linux one is the host build of build/win64.
 # Recordings and logs go to build/win64/music_check. Builds first unless VG_SKIP_BUILD=1.
 #   VG_MUSIC_FRAMES  presented frames of each MP3 run (default 100, 100 ms each); the module runs
 #                    are 600 frames, past the module's return from its last order at 50 s
@@ -148,6 +148,15 @@ for broken in noise damaged; do
   record_linux "$check/$broken.mp3" "$check/linux_$broken.wav"
   judge_broken "linux $broken mp3" "$check/linux_$broken.wav" $silent
 done
+
+# A broken module (a tempo of 0), named as the saver names module music.
+use_frames "$mp3_frames"
+tempo_zero=$check/tempo_zero.xm
+cp "$root/tests/fuzz/seeds/module/digibooster_tempo_zero.dgm" "$tempo_zero"
+record_windows "$(wine winepath -w "$tempo_zero" | tr -d '\r')" "$check/windows_tempo_zero.wav"
+judge_broken "windows tempo 0 module" "$check/windows_tempo_zero.wav" 0
+record_linux "$tempo_zero" "$check/linux_tempo_zero.wav"
+judge_broken "linux tempo 0 module" "$check/linux_tempo_zero.wav" 0
 
 echo "wine_music_check: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

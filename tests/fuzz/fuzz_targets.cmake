@@ -19,3 +19,16 @@ endforeach()
 # memcmp hooks still find the magic strings.
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/platform/audio/stb_vorbis_impl.cpp APPEND PROPERTY
   COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
+
+# The Windows build's module reader: libxmp, compiled into the saver from its source package, so
+# unlike the Linux build's system library it is instrumented here and the fuzzer sees into its
+# loaders. Built when scripts/fuzz.sh has the source (scripts/fetch_xmp.sh).
+if(VG_XMP_SOURCE)
+  include(${CMAKE_SOURCE_DIR}/cmake/libxmp.cmake)
+  vg_add_xmp_library(vg_xmp_fuzz ${VG_XMP_SOURCE})
+  add_executable(fuzz_xmp ${CMAKE_CURRENT_LIST_DIR}/module_fuzz.cpp ${CMAKE_SOURCE_DIR}/platform/audio/xmp/module_xmp.cpp)
+  target_link_libraries(fuzz_xmp PRIVATE vg_xmp_fuzz)
+  target_include_directories(fuzz_xmp PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(fuzz_xmp PRIVATE -fsanitize=fuzzer)
+  set_target_properties(fuzz_xmp PROPERTIES CXX_STANDARD 20)
+endif()

@@ -1,0 +1,10 @@
+# libxmp from its Debian source package (scripts/fetch_xmp.sh), as a static library: the module
+# music of the Windows build, and a fuzz target of the Linux fuzz build. Without the packers and
+# the ProWizard converters: the saver plays modules, not archives of them.
+function(vg_add_xmp_library name source)
+  file(GLOB sources ${source}/src/*.c ${source}/src/loaders/*.c)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${source}/include PRIVATE ${source}/src)
+  target_compile_definitions(${name} PUBLIC BUILDING_STATIC PRIVATE LIBXMP_NO_PROWIZARD LIBXMP_NO_DEPACKERS)
+  target_compile_options(${name} PRIVATE -w)
+endfunction()
