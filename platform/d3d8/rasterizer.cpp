@@ -316,24 +316,31 @@ ShadeSpanFunction PickFastShader(const RasterContext& c, const Triangle& t, Span
                         c.blendWhileShading ? c.spanBlend : SpanBlend::kReplace);
 }
 
+// A rotated span crosses rows of the level; beyond this many, finding its clear ends costs more
+// than it saves.
+constexpr int64_t kMostVisibleRows = 8;
+
 // Pixels [*begin, *end) of `count` are the only ones whose samples of a level can read a texel
 // with alpha; the rest read clear texels only. Left as all of them where that cannot be told
-// (the span crosses rows or wraps around the level).
+// (the span wraps around the level, or crosses too many of its rows).
 void VisibleRange(const WrapTexture& level, const int* visible, const FixedCoords& f, bool linear, int count,
                   int* begin, int* end) {
   *begin = 0;
   *end = count;
-  if (!visible || f.dv != 0) return;
-  uint32_t row = (f.v >> 16) & level.maskV;
-  int first = visible[2 * row], last = visible[2 * row + 1];
-  if (linear) {
-    uint32_t next = (row + 1) & level.maskV;
-    if (visible[2 * next] < visible[2 * next + 1]) {
-      first = first < last ? std::min(first, visible[2 * next]) : visible[2 * next];
-      last = std::max(last, visible[2 * next + 1]);
-    }
-    --first;  // a bilinear sample also reads the column right of its own
+  if (!visible) return;
+  // Every row a sample reads: a bilinear sample also reads the row below its own.
+  const int64_t rowTravel = int64_t(int32_t(f.dv)) * (count - 1);
+  const int64_t startRow = int64_t(f.v >> 16), endRow = (int64_t(f.v) + rowTravel) >> 16;
+  const int64_t lowRow = std::min(startRow, endRow), highRow = std::max(startRow, endRow) + (linear ? 1 : 0);
+  if (highRow - lowRow >= kMostVisibleRows) return;
+  int first = 0, last = 0;
+  for (int64_t r = lowRow; r <= highRow; ++r) {
+    const uint32_t row = uint32_t(r) & level.maskV;
+    if (visible[2 * row] >= visible[2 * row + 1]) continue;
+    first = first < last ? std::min(first, visible[2 * row]) : visible[2 * row];
+    last = std::max(last, visible[2 * row + 1]);
   }
+  if (linear) --first;  // a bilinear sample also reads the column right of its own
   if (first >= last - (linear ? 1 : 0)) {
     *end = 0;
     return;

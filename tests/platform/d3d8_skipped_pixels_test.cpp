@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -81,23 +82,28 @@ class Occlusion : public ::testing::Test {
     texture->UnlockRect(0);
   }
 
-  // In screen pixels, pre-transformed, or through identity transforms from clip space.
-  void DrawRect(const Rect& r, D3DCOLOR color, bool transformed) {
+  // In screen pixels, pre-transformed, or through identity transforms from clip space; turned by
+  // `angle` radians about its centre.
+  void DrawRect(const Rect& r, D3DCOLOR color, bool transformed, float angle = 0.0f) {
+    const float cx = (r.x0 + r.x1) / 2, cy = (r.y0 + r.y1) / 2, c = std::cos(angle), s = std::sin(angle);
+    auto turnX = [&](float x, float y) { return cx + (x - cx) * c - (y - cy) * s; };
+    auto turnY = [&](float x, float y) { return cy + (x - cx) * s + (y - cy) * c; };
     if (!transformed) {
-      ScreenVertex v[4] = {{r.x0, r.y0, 0.5f, 1, color, r.u0, r.v0},
-                           {r.x1, r.y0, 0.5f, 1, color, r.u1, r.v0},
-                           {r.x0, r.y1, 0.5f, 1, color, r.u0, r.v1},
-                           {r.x1, r.y1, 0.5f, 1, color, r.u1, r.v1}};
+      ScreenVertex v[4] = {{turnX(r.x0, r.y0), turnY(r.x0, r.y0), 0.5f, 1, color, r.u0, r.v0},
+                           {turnX(r.x1, r.y0), turnY(r.x1, r.y0), 0.5f, 1, color, r.u1, r.v0},
+                           {turnX(r.x0, r.y1), turnY(r.x0, r.y1), 0.5f, 1, color, r.u0, r.v1},
+                           {turnX(r.x1, r.y1), turnY(r.x1, r.y1), 0.5f, 1, color, r.u1, r.v1}};
       device->SetVertexShader(kScreenFormat);
       ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof v[0]), D3D_OK);
       return;
     }
     auto clipX = [](float x) { return x / kWidth * 2.0f - 1.0f; };
     auto clipY = [](float y) { return 1.0f - y / kHeight * 2.0f; };
-    SpaceVertex v[4] = {{clipX(r.x1), clipY(r.y1), 0.5f, color, r.u1, r.v1},
-                        {clipX(r.x1), clipY(r.y0), 0.5f, color, r.u1, r.v0},
-                        {clipX(r.x0), clipY(r.y0), 0.5f, color, r.u0, r.v0},
-                        {clipX(r.x0), clipY(r.y1), 0.5f, color, r.u0, r.v1}};
+    auto corner = [&](float x, float y, float u, float v) {
+      return SpaceVertex{clipX(turnX(x, y)), clipY(turnY(x, y)), 0.5f, color, u, v};
+    };
+    SpaceVertex v[4] = {corner(r.x1, r.y1, r.u1, r.v1), corner(r.x1, r.y0, r.u1, r.v0), corner(r.x0, r.y0, r.u0, r.v0),
+                        corner(r.x0, r.y1, r.u0, r.v1)};
     device->SetVertexShader(kSpaceFormat);
     ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, v, sizeof v[0]), D3D_OK);
   }
@@ -230,6 +236,7 @@ TEST_F(Occlusion, SpritesBlendedByAlphaSkipTheirClearEndsExactly) {
       D3DCOLOR color;
       DWORD filter, mip;
       bool transformed;
+      float angle;  // swaying leaves turn by a degree or two, some sprites by much more
     } placed[12];
     for (Placed& p : placed) {
       float x = unit(random) * kWidth - 20, y = unit(random) * kHeight - 20, w = 4 + unit(random) * 90;
@@ -238,7 +245,7 @@ TEST_F(Occlusion, SpritesBlendedByAlphaSkipTheirClearEndsExactly) {
       p = {Rect{x, y, x + w, y + 4 + unit(random) * 70, u0, 0.0f, u1, 1.0f},
            (random() % 2 ? 0xFFFFFFFFu : 0x80FFC0A0u) - uint32_t(random() % 2) * 0x40000000u,
            random() % 2 ? D3DTEXF_LINEAR : D3DTEXF_POINT, random() % 2 ? D3DTEXF_LINEAR : D3DTEXF_NONE,
-           random() % 2 == 1};
+           random() % 2 == 1, random() % 3 == 0 ? 0.0f : (unit(random) - 0.5f) * (random() % 2 ? 0.06f : 1.6f)};
     }
     std::vector<uint32_t> pictures[2];
     for (int skip = 0; skip < 2; ++skip) {
@@ -254,7 +261,7 @@ TEST_F(Occlusion, SpritesBlendedByAlphaSkipTheirClearEndsExactly) {
         Filter(placed[i].filter);
         device->SetTextureStageState(0, D3DTSS_MIPFILTER, placed[i].mip);
         device->SetTexture(0, sprites[i % 3]);
-        DrawRect(placed[i].rect, placed[i].color, placed[i].transformed);
+        DrawRect(placed[i].rect, placed[i].color, placed[i].transformed, placed[i].angle);
       }
       device->EndScene();
       pictures[skip] = Pixels();
