@@ -3,28 +3,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #include "platform/audio/music_source.h"
 
 namespace {
 
 constexpr int kChunkFrames = 512;
-
-// The module formats BASS plays (MOD, S3M, XM, IT, MTM and UMX), by the names of libxmp's loaders.
-// libxmp knows ninety more; a music file reaches none of their loaders, the least worn part of the
-// library.
-constexpr const char* kPlayedFormats[] = {"Amiga Protracker/Compatible", "Scream Tracker 3", "Fast Tracker II",
-                                          "Impulse Tracker", "Multitracker", "Epic Games UMX"};
-
-bool IsPlayedFormat(const unsigned char* data, size_t size) {
-  xmp_test_info info;
-  if (xmp_test_module_from_memory(data, static_cast<long>(size), &info) != 0) return false;
-  for (const char* format : kPlayedFormats) {
-    if (std::strcmp(info.type, format) == 0) return true;
-  }
-  return false;
-}
 
 class XmpModule : public MusicSource {
  public:
@@ -98,7 +82,7 @@ class XmpModule : public MusicSource {
 }  // namespace
 
 MusicSource* OpenModuleSource(const unsigned char* data, size_t size) {
-  if (size > 0x7fffffff || !IsPlayedFormat(data, size)) return nullptr;
+  if (size > 0x7fffffff) return nullptr;
   xmp_context context = xmp_create_context();
   if (context == nullptr) return nullptr;
   if (xmp_load_module_from_memory(context, data, static_cast<long>(size)) != 0) {
