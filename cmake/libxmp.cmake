@@ -2,7 +2,7 @@
 # music of the Windows build, and a fuzz target of the Linux fuzz build. It loads the module
 # formats BASS plays (MOD, S3M, XM, IT, MTM, UMX), without the packers and the ProWizard
 # converters: the saver plays modules, not archives of them, and a music file reaches none of
-# the ninety rarely used loaders.
+# the 47 rarely used loaders.
 function(vg_add_xmp_library name source)
   file(GLOB sources ${source}/src/*.c ${source}/src/loaders/*.c)
   add_library(${name} STATIC ${sources})
