@@ -9,5 +9,8 @@ function(vg_add_xmp_library name source)
   target_include_directories(${name} PUBLIC ${source}/include PRIVATE ${source}/src)
   target_compile_definitions(${name} PUBLIC BUILDING_STATIC PRIVATE LIBXMP_NO_PROWIZARD LIBXMP_NO_DEPACKERS
     LIBXMP_BASS_FORMATS_ONLY)
-  target_compile_options(${name} PRIVATE -w)
+  # Its loaders and player compute sizes and pitches in int from file fields that can take them
+  # past INT_MAX; what follows bounds the results (reads are checked against the file, indices
+  # against their tables), so the overflow wraps, by definition, rather than being undefined.
+  target_compile_options(${name} PRIVATE -w -fwrapv)
 endfunction()
