@@ -23,12 +23,19 @@ targets="picture stb_jpeg texture font key_value registry preview wav ogg module
 # Undefined behaviour stops a run, except the kinds tests/fuzz/ubsan_suppressions.txt may excuse.
 recover="-fno-sanitize-recover=undefined -fsanitize-recover=shift-exponent,float-cast-overflow,signed-integer-overflow"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$root/tests/fuzz/ubsan_suppressions.txt"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVG_TESTS=OFF -DVG_TOOLS=OFF -DVG_XMP_SOURCE="$root/build/sources/libxmp" \
-  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined $recover" \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined $recover" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-  -DCMAKE_PROJECT_Vesperglen_INCLUDE="$root/tests/fuzz/fuzz_targets.cmake" >/dev/null
+# configure FOLDER SANITIZERS [CMAKE ARGUMENTS...]
+configure() {
+  folder=$1
+  sanitizers=$2
+  shift 2
+  CC=clang CXX=clang++ cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVG_TESTS=OFF -DVG_TOOLS=OFF "$@" \
+    -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,$sanitizers $recover" \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,$sanitizers $recover" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=$sanitizers" \
+    -DCMAKE_PROJECT_Vesperglen_INCLUDE="$root/tests/fuzz/fuzz_targets.cmake" >/dev/null
+}
+configure "$build" address,undefined -DVG_XMP_SOURCE="$root/build/sources/libxmp"
 cmake --build "$build" -j2 --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 # The Linux module reader is the system's libopenmpt, which no sanitizer sees into; AddressSanitizer
 # only maps and unmaps the 1.7 MB it allocates for every module, three quarters of the run's time.
@@ -36,12 +43,7 @@ cmake --build "$build" -j2 --target $(for t in $targets; do printf 'fuzz_%s ' "$
 module_build=$build
 if [ "$seconds" = --long ]; then
   module_build=$build-plain
-  CC=clang CXX=clang++ cmake -S "$root" -B "$module_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVG_TESTS=OFF -DVG_TOOLS=OFF \
-    -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,undefined $recover" \
-    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,undefined $recover" \
-    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=undefined" \
-    -DCMAKE_PROJECT_Vesperglen_INCLUDE="$root/tests/fuzz/fuzz_targets.cmake" >/dev/null
+  configure "$module_build" undefined
   cmake --build "$module_build" -j2 --target fuzz_module
 fi
 
