@@ -112,9 +112,11 @@ const char* KernelName(SpanKernelSet set) {
   return set == SpanKernelSet::kAvx2 ? "AVX2" : set == SpanKernelSet::kSse2 ? "SSE2" : "portable";
 }
 
+// The saver asks for 800 x 600 and the device maps it onto the screen's own size, as here.
 bool UseBackBuffer(const Size& size) {
-  presentParameters.BackBufferWidth = UINT(size.width);
-  presentParameters.BackBufferHeight = UINT(size.height);
+  SoftwareDeviceSetBackBufferSize(size.width, size.height);
+  presentParameters.BackBufferWidth = 800;
+  presentParameters.BackBufferHeight = 600;
   presentParameters.Windowed = TRUE;
   if (FAILED(device->Reset(&presentParameters))) return false;
   ApplyDefaultRenderStates();

@@ -826,6 +826,12 @@ void SoftDevice::BuildRasterState(bool pretransformed) {
   s.alphaArg2 = stage[D3DTSS_ALPHAARG2];
   s.textureFactor = renderStates[D3DRS_TEXTUREFACTOR];
   s.magFilter = stage[D3DTSS_MAGFILTER];
+  // Point sampling keeps texels exact where a texel is a pixel of the drawing space; on a back
+  // buffer larger than that space it would blow each texel up into a block, so it magnifies
+  // smoothly instead, as the picture looks scaled by the screen.
+  if (s.magFilter == D3DTEXF_POINT && placement.pictureWidth > int(parameters.BackBufferWidth)) {
+    s.magFilter = D3DTEXF_LINEAR;
+  }
   s.minFilter = stage[D3DTSS_MINFILTER];
   s.mipFilter = stage[D3DTSS_MIPFILTER];
   s.addressU = stage[D3DTSS_ADDRESSU];

@@ -4,6 +4,7 @@
 #include <d3d8.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -216,4 +217,56 @@ TEST(FramePlacement, AViewportReachingPastTheTargetIsCroppedToIt) {
     }
   }
   for (int i = 0; i < 4 * kWidth; ++i) EXPECT_EQ(memory[i], 0u) << "above, " << i;
+}
+
+namespace {
+
+struct TexturedVertex {
+  float x, y, z;
+  float u, v;
+};
+
+// Columns of black and white texels drawn one texel per pixel of the asked-for 8 x 6 size with
+// point sampling; the distinct colours of the buffer's first row.
+std::vector<uint32_t> PointSampledStripes(int bufferWidth, int bufferHeight) {
+  SoftwareDeviceSetBackBufferSize(bufferWidth, bufferHeight);
+  ScaledDevice d(8, 6);
+  SoftwareDeviceSetBackBufferSize(0, 0);
+  IDirect3DTexture8* texture = nullptr;
+  EXPECT_EQ(d.device->CreateTexture(8, 8, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  D3DLOCKED_RECT locked;
+  EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  for (int y = 0; y < 8; ++y) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch);
+    for (int x = 0; x < 8; ++x) row[x] = (x & 1) ? 0xFFFFFFFF : 0xFF000000;
+  }
+  texture->UnlockRect(0);
+  d.device->SetTexture(0, texture);
+  d.device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+  d.device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+  d.device->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1);
+  // Pixel centres sit on whole coordinates: the half-pixel shift puts each on a texel's centre.
+  const float du = 0.5f / 8.0f, dv = 0.5f / 8.0f;
+  TexturedVertex v[4] = {{-1, 1, 0.5f, du, dv}, {1, 1, 0.5f, 1 + du, dv},
+                         {-1, -1, 0.5f, du, 0.75f + dv}, {1, -1, 0.5f, 1 + du, 0.75f + dv}};
+  EXPECT_EQ(d.device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex)), D3D_OK);
+  texture->Release();
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels = d.Pixels(&width, &height);
+  std::vector<uint32_t> colours;
+  for (int x = 0; x < width; ++x) {
+    if (std::find(colours.begin(), colours.end(), pixels[size_t(x)]) == colours.end()) colours.push_back(pixels[size_t(x)]);
+  }
+  return colours;
+}
+
+}  // namespace
+
+TEST(BackBufferSize, PointSamplingStaysExactAtTheAskedForSizeAndMagnifiesSmoothlyBeyondIt) {
+  // One texel a pixel: the texels themselves, nothing between.
+  std::vector<uint32_t> exact = PointSampledStripes(0, 0);
+  EXPECT_EQ(exact.size(), 2u);
+  // A larger buffer would blow each texel into a block of pixels; it shows the steps between.
+  std::vector<uint32_t> scaled = PointSampledStripes(24, 18);
+  EXPECT_GT(scaled.size(), 2u);
 }
