@@ -382,6 +382,7 @@ struct SoftDevice final : IDirect3DDevice8 {
   bool Holdable() const;
   void Hold();
   void DrawHeld(const OpaqueCover* cover);
+  void ReleaseSharedFrame();
 
   ULONG references = 1;
   IDirect3D8* direct3D;
@@ -439,6 +440,7 @@ SoftDevice::SoftDevice(IDirect3D8* owner, D3DDEVTYPE type, HWND focusWindow, DWO
 
 SoftDevice::~SoftDevice() {
   DrawHeld(nullptr);
+  ReleaseSharedFrame();
   ReleaseBindings();
   direct3D->Release();
 }
@@ -448,17 +450,31 @@ void SoftDevice::CreateBuffers() {
   placement = ChooseBackBuffer(window, int(parameters.BackBufferWidth), int(parameters.BackBufferHeight));
   UINT width = UINT(placement.width);
   UINT height = UINT(placement.height);
+  ReleaseSharedFrame();
   if (backBuffer) {
     backBuffer->format = parameters.BackBufferFormat;
     backBuffer->width = width;
     backBuffer->height = height;
-    backBuffer->pixels.assign(size_t(width) * height, 0xFF000000u);
   } else {
     backBuffer = std::make_unique<SoftSurface>(this, this, parameters.BackBufferFormat, width, height,
                                                D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT);
   }
+  // Drawn straight into memory the window's server reads, a frame is shown without a copy.
+  backBuffer->shared = Win32AllocateSharedFrame(window, int(width), int(height));
+  if (backBuffer->shared) {
+    std::vector<uint32_t>().swap(backBuffer->pixels);
+    std::fill(backBuffer->shared, backBuffer->shared + backBuffer->PixelCount(), 0xFF000000u);
+  } else {
+    backBuffer->pixels.assign(backBuffer->PixelCount(), 0xFF000000u);
+  }
   depthBits = parameters.EnableAutoDepthStencil ? DepthBits(parameters.AutoDepthStencilFormat) : 0;
   depth.assign(depthBits ? size_t(width) * height : 0, 0);
+}
+
+void SoftDevice::ReleaseSharedFrame() {
+  if (!backBuffer || !backBuffer->shared) return;
+  Win32FreeSharedFrame(backBuffer->shared);
+  backBuffer->shared = nullptr;
 }
 
 void SoftDevice::SetDefaultStates() {
@@ -593,9 +609,9 @@ HRESULT SoftDevice::Present(const RECT*, const RECT*, HWND destWindowOverride, c
   bool waitForRetrace = interval == D3DPRESENT_INTERVAL_ONE ||
                         (interval == D3DPRESENT_INTERVAL_DEFAULT && !parameters.Windowed);
   if (window) {
-    DrawFrameRateOverlay(backBuffer->pixels.data(), int(backBuffer->width), int(backBuffer->height),
+    DrawFrameRateOverlay(backBuffer->Pixels(), int(backBuffer->width), int(backBuffer->height),
                          int(backBuffer->width));
-    Win32ShowFrame(window, backBuffer->pixels.data(), int(backBuffer->width), int(backBuffer->height),
+    Win32ShowFrame(window, backBuffer->Pixels(), int(backBuffer->width), int(backBuffer->height),
                    int(backBuffer->width) * 4, waitForRetrace);
   }
   FollowWindowSize();
@@ -663,7 +679,7 @@ HRESULT SoftDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3
     y2 = std::min<LONG>({PhysicalY(y2), PhysicalY(LONG(viewport.Y + viewport.Height)), LONG(backBuffer->height)});
     for (LONG y = y1; y < y2 && x1 < x2; ++y) {
       size_t row = size_t(y) * size_t(width);
-      if (flags & D3DCLEAR_TARGET) std::fill(&backBuffer->pixels[row + x1], &backBuffer->pixels[row + x2 - 1] + 1, color);
+      if (flags & D3DCLEAR_TARGET) std::fill(backBuffer->Pixels() + row + x1, backBuffer->Pixels() + row + x2, color);
       if (flags & D3DCLEAR_ZBUFFER) std::fill(&depth[row + x1], &depth[row + x2 - 1] + 1, depthValue);
     }
   };
@@ -787,7 +803,7 @@ RasterVertex SoftDevice::FetchVertex(const uint8_t* vertex, const VertexLayout& 
 
 void SoftDevice::BuildRasterState(bool pretransformed) {
   RasterState& s = raster;
-  s.target.pixels = backBuffer->pixels.data();
+  s.target.pixels = backBuffer->Pixels();
   s.target.pitch = int(backBuffer->width);
   s.target.width = int(backBuffer->width);
   s.target.height = int(backBuffer->height);
@@ -953,7 +969,7 @@ void SoftDevice::KeepTargetFormat() {
   const int left = std::max(context.touchedLeft, 0), right = std::min(context.touchedRight, width);
   const int bottom = std::min(context.touchedBottom, int(backBuffer->height));
   for (int y = std::max(context.touchedTop, 0); y < bottom && left < right; ++y) {
-    QuantiseToFormat(backBuffer->format, &backBuffer->pixels[size_t(y) * size_t(width) + size_t(left)], right - left);
+    QuantiseToFormat(backBuffer->format, backBuffer->Pixels() + size_t(y) * size_t(width) + size_t(left), right - left);
   }
 }
 

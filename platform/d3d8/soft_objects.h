@@ -49,7 +49,12 @@ struct SoftSurface final : IDirect3DSurface8 {
   UINT height;
   DWORD usage;
   D3DPOOL pool;
+  // The pixels: `pixels`, or for a back buffer shown without a copy, memory the window's
+  // presentation lends (`shared`).
+  uint32_t* Pixels() { return shared ? shared : pixels.data(); }
+  size_t PixelCount() const { return size_t(width) * height; }
   std::vector<uint32_t> pixels;
+  uint32_t* shared = nullptr;
   std::vector<uint8_t> packed;  // the format's own bytes while a 16-bit surface is locked
   bool locked = false;
   bool lockedReadOnly = false;

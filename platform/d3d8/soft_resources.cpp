@@ -182,10 +182,11 @@ HRESULT SoftSurface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWOR
   const size_t y = rect ? size_t(rect->top) : 0;
   uint8_t* base;
   if (bytesPerPixel == 4) {
-    base = reinterpret_cast<uint8_t*>(pixels.data());
+    base = reinterpret_cast<uint8_t*>(Pixels());
   } else {
     packed.resize(size_t(width) * height * 2);
-    for (size_t i = 0; i < pixels.size(); ++i) EncodePixel(format, pixels[i], &packed[i * 2]);
+    uint32_t* own = Pixels();
+    for (size_t i = 0; i < PixelCount(); ++i) EncodePixel(format, own[i], &packed[i * 2]);
     base = packed.data();
   }
   lockedRect->Pitch = INT(width) * bytesPerPixel;
@@ -200,7 +201,8 @@ HRESULT SoftSurface::UnlockRect() {
   locked = false;
   if (FormatBytes(format) == 2) {
     if (!lockedReadOnly) {
-      for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = DecodePixel(format, &packed[i * 2]);
+      uint32_t* own = Pixels();
+      for (size_t i = 0; i < PixelCount(); ++i) own[i] = DecodePixel(format, &packed[i * 2]);
     }
     std::vector<uint8_t>().swap(packed);
   }

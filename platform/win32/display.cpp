@@ -294,6 +294,14 @@ void Win32ShowFrame(HWND window, const uint32_t* pixels, int width, int height, 
   if (waitForRetrace && Win32HasDisplay()) PaceToRefreshRate();
 }
 
+uint32_t* Win32AllocateSharedFrame(HWND window, int width, int height) {
+  Win32Window* top = Win32TopLevelOf(Win32FindWindow(window));
+  if (top == nullptr || top->x11Window == 0) return nullptr;
+  return Win32X11AllocateSharedFrame(top->x11Window, width, height);
+}
+
+void Win32FreeSharedFrame(uint32_t* pixels) { Win32X11FreeSharedFrame(pixels); }
+
 bool Win32FramePlacement(HWND window, int logicalWidth, int logicalHeight, BackBufferPlacement* placement) {
   Win32Window* top = Win32TopLevelOf(Win32FindWindow(window));
   if (top == nullptr || logicalWidth <= 0 || logicalHeight <= 0) return false;

@@ -24,3 +24,11 @@ struct BackBufferPlacement {
 // resolution in `window`: the picture's rectangle fitted into (or filling) the window's client
 // area. False when the window is not shown on a display (headless, or not yet known).
 bool Win32FramePlacement(HWND window, int logicalWidth, int logicalHeight, BackBufferPlacement* placement);
+
+// Memory for the pixels of a `width` x `height` frame shown in `window` that its X server reads
+// straight from (a shared-memory segment attached to it), so a present of exactly that frame
+// copies nothing. Null where presenting needs a copy or a conversion anyway: no X window, no
+// MIT-SHM, or a visual whose pixels are not the frame's own.
+uint32_t* Win32AllocateSharedFrame(HWND window, int width, int height);
+// Gives back what Win32AllocateSharedFrame returned.
+void Win32FreeSharedFrame(uint32_t* pixels);

@@ -256,6 +256,9 @@ void Win32WatchX11Window(unsigned long id);
 // Shows 0x00RRGGBB pixels in an existing X11 window with black bars: as they are when they have the
 // size of their own fit rectangle in it, else scaled to fit.
 void Win32X11Present(unsigned long id, const uint32_t* pixels, int width, int height, int pitchBytes);
+// The X side of Win32AllocateSharedFrame and Win32FreeSharedFrame.
+uint32_t* Win32X11AllocateSharedFrame(unsigned long id, int width, int height);
+void Win32X11FreeSharedFrame(uint32_t* pixels);
 // The X11 connection's file descriptor, or -1 when there is none, so a wait can include it.
 int Win32X11ConnectionFd();
 // Sets the SDL window's title from the record's text.

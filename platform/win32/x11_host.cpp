@@ -27,6 +27,7 @@
 namespace {
 
 constexpr int kMaxHostWindows = 8;
+constexpr int kMaxSharedFrames = 4;
 constexpr int kCompletionWaitMs = 100;
 
 struct Xlib {
@@ -77,6 +78,14 @@ struct HostWindow {
 
 Xlib xlib;
 HostWindow hosts[kMaxHostWindows];
+
+// Back buffers the device draws straight into memory the server reads: presenting one copies
+// nothing on our side.
+struct SharedFrame {
+  XImage* image;  // null: a free slot; its data are the frame's pixels
+  XShmSegmentInfo segment;
+};
+SharedFrame sharedFrames[kMaxSharedFrames];
 bool xError = false;
 
 int RecordError(Display*, XErrorEvent*) {
@@ -144,12 +153,43 @@ void DestroyImageShell(XImage* image) {
   XDestroyImage(image);
 }
 
+// A shared-memory segment of `bytes` attached to the server. Marked for removal at once, so it goes
+// away with the last detach even if we crash. A server that refuses (a remote one) is asked no more.
+bool AttachSegment(XShmSegmentInfo* segment, size_t bytes) {
+  *segment = XShmSegmentInfo{};
+  segment->shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+  if (segment->shmid < 0) return false;
+  segment->shmaddr = static_cast<char*>(shmat(segment->shmid, nullptr, 0));
+  segment->readOnly = False;
+  bool attached = false;
+  if (segment->shmaddr != reinterpret_cast<char*>(-1)) {
+    TrapErrors trap;
+    attached = xlib.shmAttach(xlib.display, segment) != 0;
+    xlib.sync(xlib.display, False);  // once per segment: a remote server refuses only here
+    attached = attached && !xError;
+  }
+  shmctl(segment->shmid, IPC_RMID, nullptr);
+  if (!attached) {
+    if (segment->shmaddr != reinterpret_cast<char*>(-1)) shmdt(segment->shmaddr);
+    *segment = XShmSegmentInfo{};
+    xlib.sharedMemory = false;
+  }
+  return attached;
+}
+
+void DetachSegment(XShmSegmentInfo* segment) {
+  {
+    TrapErrors trap;
+    xlib.shmDetach(xlib.display, segment);
+    xlib.flush(xlib.display);
+  }
+  shmdt(segment->shmaddr);
+  *segment = XShmSegmentInfo{};
+}
+
 void DropImage(HostWindow* host) {
   if (host->image == nullptr) return;
-  if (host->shared) {
-    xlib.shmDetach(xlib.display, &host->segment);
-    shmdt(host->segment.shmaddr);
-  }
+  if (host->shared) DetachSegment(&host->segment);
   DestroyImageShell(host->image);
   std::free(host->plainPixels);
   host->plainPixels = nullptr;
@@ -212,29 +252,11 @@ XImage* CreateSharedImage(HostWindow* host, int width, int height) {
   XImage* image = xlib.shmCreateImage(xlib.display, host->visual, unsigned(host->depth), ZPixmap, nullptr,
                                       &host->segment, unsigned(width), unsigned(height));
   if (image == nullptr) return nullptr;
-  host->segment.shmid = shmget(IPC_PRIVATE, size_t(image->bytes_per_line) * size_t(height), IPC_CREAT | 0600);
-  if (host->segment.shmid < 0) {
+  if (!AttachSegment(&host->segment, size_t(image->bytes_per_line) * size_t(height))) {
     DestroyImageShell(image);
     return nullptr;
   }
-  host->segment.shmaddr = image->data = static_cast<char*>(shmat(host->segment.shmid, nullptr, 0));
-  host->segment.readOnly = False;
-  bool attached = false;
-  if (host->segment.shmaddr != reinterpret_cast<char*>(-1)) {
-    TrapErrors trap;
-    attached = xlib.shmAttach(xlib.display, &host->segment) != 0;
-    xlib.sync(xlib.display, False);  // once per image: a remote server refuses only here
-    attached = attached && !xError;
-  }
-  // Marked for removal now, so the segment goes away with the last detach even if we crash.
-  shmctl(host->segment.shmid, IPC_RMID, nullptr);
-  if (!attached) {
-    if (host->segment.shmaddr != reinterpret_cast<char*>(-1)) shmdt(host->segment.shmaddr);
-    DestroyImageShell(image);
-    host->segment = XShmSegmentInfo{};
-    xlib.sharedMemory = false;
-    return nullptr;
-  }
+  image->data = host->segment.shmaddr;
   host->shared = true;
   return image;
 }
@@ -345,6 +367,25 @@ void FillImage(HostWindow* host, const uint32_t* pixels, int width, int height, 
   ConvertScaled(in, out, host->layout);
 }
 
+SharedFrame* SharedFrameOf(const uint32_t* pixels) {
+  for (SharedFrame& frame : sharedFrames) {
+    if (frame.image != nullptr && frame.image->data == reinterpret_cast<const char*>(pixels)) return &frame;
+  }
+  return nullptr;
+}
+
+// A 24-bit true-colour visual in 32-bit pixels takes the frame's own pixels, its top byte unused.
+bool TakesFramePixels(const HostWindow* host) { return host->depth == 24 && host->layout.plain; }
+
+// The frame itself as the image to put, when it is a shared frame the server can show as it is.
+XImage* SharedFrameImage(const HostWindow* host, const uint32_t* pixels, const Win32Rect& fit, int pitchBytes) {
+  SharedFrame* frame = SharedFrameOf(pixels);
+  if (frame == nullptr || !TakesFramePixels(host)) return nullptr;
+  XImage* image = frame->image;
+  bool asItIs = image->width == fit.width && image->height == fit.height && image->bytes_per_line == pitchBytes;
+  return asItIs ? image : nullptr;
+}
+
 // "decimal or 0x hex", nothing else after the number.
 unsigned long ParseWindowId(const char* text) {
   if (text == nullptr || *text == '\0') return 0;
@@ -388,20 +429,59 @@ void Win32X11Present(unsigned long id, const uint32_t* pixels, int width, int he
   HostWindow* host = AdoptHost(id);
   if (host == nullptr || !host->drawable || host->width <= 0 || host->height <= 0) return;
   Win32Rect fit = Win32FitInside(host->width, host->height, width, height);
-  if (fit.width <= 0 || fit.height <= 0 || !EnsureImage(host, fit.width, fit.height)) return;
-  FillImage(host, pixels, width, height, pitchBytes);
+  if (fit.width <= 0 || fit.height <= 0) return;
+  XImage* image = SharedFrameImage(host, pixels, fit, pitchBytes);
+  const bool direct = image != nullptr;
+  if (!direct) {
+    if (!EnsureImage(host, fit.width, fit.height)) return;
+    FillImage(host, pixels, width, height, pitchBytes);
+    image = host->image;
+  }
   TrapErrors trap;
   if (host->barsDirty) DrawBars(host, fit);
   Window window = Window(host->id);
-  if (host->shared) {
-    xlib.shmPutImage(xlib.display, window, host->gc, host->image, 0, 0, fit.x, fit.y, unsigned(fit.width),
+  if (direct || host->shared) {
+    xlib.shmPutImage(xlib.display, window, host->gc, image, 0, 0, fit.x, fit.y, unsigned(fit.width),
                      unsigned(fit.height), True);
     host->awaitingCompletion = true;
   } else {
-    xlib.putImage(xlib.display, window, host->gc, host->image, 0, 0, fit.x, fit.y, unsigned(fit.width),
+    xlib.putImage(xlib.display, window, host->gc, image, 0, 0, fit.x, fit.y, unsigned(fit.width),
                   unsigned(fit.height));
   }
   xlib.flush(xlib.display);
+  // The next frame is drawn into these very pixels.
+  if (direct) AwaitCompletion(id);
+}
+
+uint32_t* Win32X11AllocateSharedFrame(unsigned long id, int width, int height) {
+  HostWindow* host = AdoptHost(id);
+  if (host == nullptr || !xlib.sharedMemory || !host->drawable || !TakesFramePixels(host)) return nullptr;
+  SharedFrame* slot = nullptr;
+  for (SharedFrame& frame : sharedFrames) {
+    if (frame.image == nullptr && slot == nullptr) slot = &frame;
+  }
+  if (slot == nullptr) return nullptr;
+  XImage* image = xlib.shmCreateImage(xlib.display, host->visual, unsigned(host->depth), ZPixmap, nullptr,
+                                      &slot->segment, unsigned(width), unsigned(height));
+  if (image == nullptr) return nullptr;
+  const size_t bytes = size_t(width) * size_t(height) * 4;
+  if (image->bits_per_pixel != 32 || image->bytes_per_line != width * 4 || !AttachSegment(&slot->segment, bytes)) {
+    DestroyImageShell(image);
+    slot->segment = XShmSegmentInfo{};
+    return nullptr;
+  }
+  image->data = slot->segment.shmaddr;
+  image->byte_order = LSBFirst;
+  slot->image = image;
+  return reinterpret_cast<uint32_t*>(image->data);
+}
+
+void Win32X11FreeSharedFrame(uint32_t* pixels) {
+  SharedFrame* frame = SharedFrameOf(pixels);
+  if (frame == nullptr) return;
+  DetachSegment(&frame->segment);
+  DestroyImageShell(frame->image);
+  *frame = SharedFrame{};
 }
 
 void Win32PollForeignWindows() {
