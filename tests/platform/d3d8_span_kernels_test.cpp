@@ -1,6 +1,7 @@
 // Every instruction set's span kernels against the portable ones, pixel for pixel, on the same
-// spans: odd lengths, unaligned targets, steps either way and wider than the cached columns,
-// wrapping, clear and opaque texels, ramps of colour.
+// spans: lengths around the vector steps and the runs of cached columns, unaligned targets, steps
+// either way, at and past the limits of the kernels' shortcuts, wrapping, clear and opaque
+// texels, ramps of colour.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr SpanKernelSet kSets[] = {SpanKernelSet::kSse2, SpanKernelSet::kAvx2};
+constexpr SpanKernelSet kSets[] = {SpanKernelSet::kSse2, SpanKernelSet::kAvx2, SpanKernelSet::kAvx512};
 constexpr SpanBlend kBlends[] = {SpanBlend::kReplace, SpanBlend::kOver, SpanBlend::kAddBySourceColor};
 constexpr SpanDiffuse kDiffuses[] = {SpanDiffuse::kGouraud, SpanDiffuse::kFlat, SpanDiffuse::kWhite};
 
@@ -38,6 +39,8 @@ struct Case {
 FixedCoords RandomCoords(std::mt19937& random, bool sameRow, int32_t maxStep) {
   std::uniform_int_distribution<int32_t> step(-maxStep, maxStep);
   FixedCoords f{uint32_t(random()), uint32_t(random()), uint32_t(step(random)), 0};
+  // The widest step a shortcut takes reaches the far end of what it reads.
+  if (random() % 4 == 0) f.du = uint32_t(random() % 2 ? maxStep : -maxStep);
   if (!sameRow) f.dv = uint32_t(step(random));
   return f;
 }
@@ -60,7 +63,7 @@ TEST(SpanKernels, EveryInstructionSetShadesLikeThePortableKernels) {
   // A 32 x 16 level and its 16 x 8 neighbour; a 1 x 4 level wraps on every texel.
   std::vector<uint32_t> big = Texels(random, 32 * 16), small = Texels(random, 16 * 8), thin = Texels(random, 4);
   const WrapTexture levels[3] = {{big.data(), 31, 15, 5, 0}, {small.data(), 15, 7, 4, 0}, {thin.data(), 0, 3, 0, 0}};
-  const int counts[] = {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 129, 300};
+  const int counts[] = {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 23, 31, 33, 127, 128, 129, 136, 257, 300};
   const int32_t steps[] = {0x4000, 0x10000, 0x1FFFF, 0x20000, 0x50000};
   int compared = 0;
   for (int trial = 0; trial < 40; ++trial) {
@@ -140,8 +143,13 @@ TEST(SpanKernels, FastestSetRunsAndThePlainPickersUseTheChosenSet) {
   EXPECT_EQ(PickWrapShader(true, false, SpanDiffuse::kFlat, SpanBlend::kOver),
             PickWrapShader(SpanKernelSet::kPortable, true, false, SpanDiffuse::kFlat, SpanBlend::kOver));
   spanKernelSet = saved;
-  if (SpanKernelSetRuns(SpanKernelSet::kAvx2)) {
+  if (SpanKernelSetRuns(SpanKernelSet::kAvx512)) {
+    EXPECT_EQ(fastest, SpanKernelSet::kAvx512);
+  } else if (SpanKernelSetRuns(SpanKernelSet::kAvx2)) {
     EXPECT_EQ(fastest, SpanKernelSet::kAvx2);
+    // A set the processor lacks hands out the next one down.
+    EXPECT_EQ(PickWrapShader(SpanKernelSet::kAvx512, true, false, SpanDiffuse::kFlat, SpanBlend::kOver),
+              PickWrapShader(SpanKernelSet::kAvx2, true, false, SpanDiffuse::kFlat, SpanBlend::kOver));
   }
 }
 
