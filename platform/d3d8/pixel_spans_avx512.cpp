@@ -8,7 +8,16 @@
 
 #if defined(__GNUC__) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
 #define VG_SPANS_AVX512 1
+// GCC 12's AVX-512 intrinsics start their results from a self-initialised "undefined" register,
+// which -Wmaybe-uninitialized reports wherever they are inlined.
+#ifndef __clang__
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+#ifndef __clang__
+#pragma GCC diagnostic pop
+#endif
 #endif
 
 #ifdef VG_SPANS_AVX512
