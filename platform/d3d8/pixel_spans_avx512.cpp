@@ -251,17 +251,18 @@ VG_AVX512 void WriteEight(__m512i shaded, uint32_t* out, __mmask8 valid) {
     StoreEight(out, shaded, valid);
     return;
   }
-  __m512i dst = Widen(_mm256_maskz_loadu_epi32(valid, out));
   if (Blend == SpanBlend::kAddBySourceColor) {
+    __m512i dst = Widen(_mm256_maskz_loadu_epi32(valid, out));
     StoreEight(out, _mm512_add_epi16(Mul255Lanes(shaded, shaded), dst), valid);
     return;
   }
   __m512i a = AlphaOf(shaded);
-  // Opaque pixels blend to themselves.
+  // Opaque pixels blend to themselves, without reading the target.
   if (_mm512_cmpeq_epi16_mask(a, _mm512_set1_epi16(255)) == 0xFFFFFFFFu) {
     StoreEight(out, shaded, valid);
     return;
   }
+  __m512i dst = Widen(_mm256_maskz_loadu_epi32(valid, out));
   __m512i ia = _mm512_sub_epi16(_mm512_set1_epi16(255), a);
   __m512i t = _mm512_add_epi16(_mm512_add_epi16(_mm512_mullo_epi16(shaded, a), _mm512_mullo_epi16(dst, ia)),
                                _mm512_set1_epi16(128));
@@ -347,6 +348,7 @@ VG_AVX512_KERNEL void ShadeWrapped(const SpanTexture& s, const FixedColor& color
     if (!Mip && Diffuse == SpanDiffuse::kWhite && int32_t(s.coords[0].du) >= -0x10000 &&
         int32_t(s.coords[0].du) <= 0x10000) {
       int copied = CopyTexelRuns<Blend>(s, count, out);
+      if (copied == count) return;
       if (copied > 0) {
         SpanTexture rest = s;
         FixedColor restColor = color;
