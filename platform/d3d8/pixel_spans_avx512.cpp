@@ -128,8 +128,7 @@ struct RowColumnEights {
     row0 = t.texels + (((coords.v >> 16) & t.maskV) << t.shiftV);
     row1 = t.texels + ((((coords.v >> 16) + 1) & t.maskV) << t.shiftV);
     fv = uint16_t((coords.v >> 8) & 0xFF);
-    int64_t step = int32_t(du);
-    uSteps = _mm512_setr_epi64(0, step, 2 * step, 3 * step, 4 * step, 5 * step, 6 * step, 7 * step);
+    uSteps = _mm512_mul_epi32(_mm512_set1_epi64(int32_t(du)), _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7));
   }
 
   // The columns under the `count` pixels from u.
