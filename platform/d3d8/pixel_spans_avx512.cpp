@@ -28,11 +28,10 @@
 
 namespace {
 
-// Pixels per run of cached columns, a multiple of the step; a run of bilinear samples at most two
-// texels apart reads at most 2 * kChunk + 2 columns, and each step's window the sixteen from its
-// leftmost.
+// Pixels per run of cached columns, a multiple of the step. A run of bilinear samples at most two
+// texels apart reads at most 2 * kChunk columns, and the sixteen each step loads lie among them.
 constexpr int kChunk = 128;
-constexpr int kMaxColumns = 2 * kChunk + 16;
+constexpr int kMaxColumns = 2 * kChunk;
 constexpr int32_t kMaxCachedStep = 0x20000;
 
 // 0, du, ..., 7 du: added to u, the coordinates of eight neighbouring pixels.
