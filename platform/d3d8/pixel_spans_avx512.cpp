@@ -228,8 +228,10 @@ struct ColorRamp {
   __m512i step8;
 
   VG_AVX512 explicit ColorRamp(const FixedColor& c) {
-    const __m512i value = _mm512_broadcast_i32x4(_mm_setr_epi32(c.c[kFixedB], c.c[kFixedG], c.c[kFixedR], c.c[kFixedA]));
-    const __m512i step = _mm512_broadcast_i32x4(_mm_setr_epi32(c.d[kFixedB], c.d[kFixedG], c.d[kFixedR], c.d[kFixedA]));
+    const __m512i value =
+        _mm512_broadcast_i32x4(_mm_setr_epi32(c.c[kFixedB], c.c[kFixedG], c.c[kFixedR], c.c[kFixedA]));
+    const __m512i step =
+        _mm512_broadcast_i32x4(_mm_setr_epi32(c.d[kFixedB], c.d[kFixedG], c.d[kFixedR], c.d[kFixedA]));
     const __m512i evenPixels = _mm512_setr_epi32(0, 0, 0, 0, 2, 2, 2, 2, 4, 4, 4, 4, 6, 6, 6, 6);
     even = _mm512_add_epi32(value, _mm512_mullo_epi32(step, evenPixels));
     odd = _mm512_add_epi32(even, step);
@@ -307,8 +309,8 @@ VG_AVX512 int CopyTexelRuns(const SpanTexture& s, int count, uint32_t* out) {
   const WrapTexture t = s.level[0];
   const FixedCoords f = s.coords[0];
   const uint32_t* row = t.texels + (((f.v >> 16) & t.maskV) << t.shiftV);
-  const __m512i offsets =
-      _mm512_mullo_epi32(_mm512_set1_epi32(int(f.du)), _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+  const __m512i pixels = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  const __m512i offsets = _mm512_mullo_epi32(_mm512_set1_epi32(int(f.du)), pixels);
   const __m512i alphaOr = _mm512_set1_epi32(int(t.alphaOr));
   const __m512i alpha = _mm512_set1_epi32(int(0xFF000000u));
   uint32_t u = f.u;
