@@ -7,7 +7,7 @@
 // Usage: vesperglen_scene_bench [data folder, default <program folder>/share/vesperglen/Data]
 //                               [frames per scene, default 150]
 //                               [--sizes WxH,WxH,...  default 800x600,1440x1080,2880x2160]
-//                               [--kernels portable|sse2|avx2, default the fastest that runs]
+//                               [--kernels portable|sse2|avx2|avx512, default the fastest that runs]
 //                               [--draw-everything: shade pixels a later opaque draw covers too]
 #include <windows.h>
 #include <d3d8.h>
@@ -99,8 +99,8 @@ bool ParseSizes(const char* text, std::vector<Size>* sizes) {
 }
 
 bool ParseKernels(const char* name, SpanKernelSet* set) {
-  static const char* const kNames[] = {"portable", "sse2", "avx2"};
-  for (int i = 0; i < 3; ++i) {
+  static const char* const kNames[] = {"portable", "sse2", "avx2", "avx512"};
+  for (int i = 0; i < 4; ++i) {
     if (std::strcmp(name, kNames[i]) == 0) {
       *set = SpanKernelSet(i);
       return true;
@@ -110,7 +110,8 @@ bool ParseKernels(const char* name, SpanKernelSet* set) {
 }
 
 const char* KernelName(SpanKernelSet set) {
-  return set == SpanKernelSet::kAvx2 ? "AVX2" : set == SpanKernelSet::kSse2 ? "SSE2" : "portable";
+  static const char* const kNames[] = {"portable", "SSE2", "AVX2", "AVX-512"};
+  return kNames[int(set)];
 }
 
 // The saver asks for 800 x 600 and the device maps it onto the screen's own size, as here.
@@ -162,8 +163,8 @@ int main(int argc, char** argv) {
   std::vector<Size> sizes = {{800, 600}, {1440, 1080}, {2880, 2160}};
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::printf("usage: %s [data folder] [frames per scene] [--sizes WxH,...] [--kernels portable|sse2|avx2]\n"
-                  "       [--draw-everything]\n"
+      std::printf("usage: %s [data folder] [frames per scene] [--sizes WxH,...]\n"
+                  "       [--kernels portable|sse2|avx2|avx512] [--draw-everything]\n"
                   "prints CPU and wall ms per frame (median, p95) of every scene, all scenes and the second\n"
                   "half of a scene change, for each back-buffer size\n",
                   argv[0]);

@@ -1,6 +1,7 @@
 #include "platform/d3d8/pixel_spans.h"
 
 #include "platform/d3d8/pixel_spans_avx2.h"
+#include "platform/d3d8/pixel_spans_avx512.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
@@ -376,9 +377,22 @@ bool ProcessorHasAvx2() {
 #endif
 }
 
+// The AVX-512 kernels use AVX2 instructions beside their own. The compilers' check also asks
+// whether the system saves the wider registers.
+bool ProcessorHasAvx512() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+         __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
+#else
+  return false;
+#endif
+}
+
 }  // namespace
 
 SpanKernelSet FastestSpanKernelSet() {
+  if (SpanKernelSetRuns(SpanKernelSet::kAvx512)) return SpanKernelSet::kAvx512;
   if (SpanKernelSetRuns(SpanKernelSet::kAvx2)) return SpanKernelSet::kAvx2;
   return SpanKernelSetRuns(SpanKernelSet::kSse2) ? SpanKernelSet::kSse2 : SpanKernelSet::kPortable;
 }
@@ -388,6 +402,11 @@ bool SpanKernelSetRuns(SpanKernelSet set) {
     case SpanKernelSet::kAvx2: {
       static const bool runs = PickWrapShaderAvx2(false, false, SpanDiffuse::kWhite, SpanBlend::kReplace) &&
                                ProcessorHasAvx2();
+      return runs;
+    }
+    case SpanKernelSet::kAvx512: {
+      static const bool runs = PickWrapShaderAvx512(false, false, SpanDiffuse::kWhite, SpanBlend::kReplace) &&
+                               ProcessorHasAvx512();
       return runs;
     }
 #ifdef VG_SPANS_SSE2
@@ -402,7 +421,10 @@ SpanKernelSet spanKernelSet = FastestSpanKernelSet();
 
 ShadeSpanFunction PickWrapShader(SpanKernelSet set, bool linear, bool mipBlend, SpanDiffuse diffuse,
                                  SpanBlend blend) {
-  if (set == SpanKernelSet::kAvx2 && SpanKernelSetRuns(set)) {
+  if (set == SpanKernelSet::kAvx512 && SpanKernelSetRuns(set)) {
+    return PickWrapShaderAvx512(linear, mipBlend, diffuse, blend);
+  }
+  if (set >= SpanKernelSet::kAvx2 && SpanKernelSetRuns(SpanKernelSet::kAvx2)) {
     return PickWrapShaderAvx2(linear, mipBlend, diffuse, blend);
   }
   bool vector = set != SpanKernelSet::kPortable && SpanKernelSetRuns(SpanKernelSet::kSse2);
@@ -411,7 +433,7 @@ ShadeSpanFunction PickWrapShader(SpanKernelSet set, bool linear, bool mipBlend, 
 }
 
 WriteSpanFunction PickWriteSpan(SpanKernelSet set, SpanBlend blend, bool alphaTest) {
-  // The target writes run far less than the shading; AVX2 leaves them to SSE2.
+  // The target writes run far less than the shading; AVX2 and AVX-512 leave them to SSE2.
   bool vector = set != SpanKernelSet::kPortable && SpanKernelSetRuns(SpanKernelSet::kSse2);
   switch (blend) {
     case SpanBlend::kOver: return PickWrite<SpanBlend::kOver>(vector, alphaTest);

@@ -116,7 +116,7 @@ WriteSpanFunction PickWriteSpan(SpanBlend blend, bool alphaTest);
 // The kernels come in one set per instruction set; all give the same pixels. The pickers above
 // take the fastest set this processor runs, chosen once. Naming a set is for tests and
 // benchmarks; a set the build or the processor lacks falls back to the next one down.
-enum class SpanKernelSet { kPortable, kSse2, kAvx2 };
+enum class SpanKernelSet { kPortable, kSse2, kAvx2, kAvx512 };
 SpanKernelSet FastestSpanKernelSet();
 bool SpanKernelSetRuns(SpanKernelSet set);
 // The set the set-less pickers use; starts as the fastest.

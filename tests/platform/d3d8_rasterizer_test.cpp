@@ -517,7 +517,7 @@ TEST_F(Rasterizer, EveryKernelSetDrawsTheSamePictures) {
   SpanKernelSet chosen = spanKernelSet;
   spanKernelSet = SpanKernelSet::kPortable;
   std::vector<uint32_t> expected = draw();
-  for (SpanKernelSet set : {SpanKernelSet::kSse2, SpanKernelSet::kAvx2}) {
+  for (SpanKernelSet set : {SpanKernelSet::kSse2, SpanKernelSet::kAvx2, SpanKernelSet::kAvx512}) {
     if (!SpanKernelSetRuns(set)) continue;
     spanKernelSet = set;
     EXPECT_EQ(draw(), expected) << "set " << int(set);
