@@ -334,6 +334,7 @@ VG_AVX2_KERNEL void ShadeWrapped(const SpanTexture& s, const FixedColor& color, 
     if (!Mip && Diffuse == SpanDiffuse::kWhite && int32_t(s.coords[0].du) >= -0x10000 &&
         int32_t(s.coords[0].du) <= 0x10000) {
       int copied = CopyTexelRuns<Blend>(s, done, out);
+      if (copied == count) return;
       if (copied > 0) {
         SpanTexture rest = s;
         FixedColor restColor = color;
