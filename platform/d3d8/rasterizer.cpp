@@ -261,13 +261,22 @@ void ShadeUntextured(const Triangle& t, const Segment& g, uint32_t* out) {
   for (int i = 0; i < g.count; ++i) out[i] = color.At(i);
 }
 
-FixedCoords ToFixed(const Segment& g, int width, int height, bool centreOffset) {
-  auto start = [](float c, int size) {
-    double whole = std::floor(double(c));
-    return uint32_t(int64_t((double(c) - whole) * size * 65536.0));
-  };
-  auto step = [](float d, int size) { return uint32_t(int64_t(double(d) * size * 65536.0)); };
-  FixedCoords f{start(g.u, width), start(g.v, height), step(g.du, width), step(g.dv, height)};
+// A segment's start within one repeat of the texture, and its steps, in whole textures: what every
+// level of it scales by its own size.
+struct RepeatCoords {
+  double u, v, du, dv;
+};
+
+RepeatCoords ToRepeat(const Segment& g) {
+  return RepeatCoords{double(g.u) - std::floor(double(g.u)), double(g.v) - std::floor(double(g.v)), double(g.du),
+                      double(g.dv)};
+}
+
+// 16.16 texels of a level whose sides are powers of two, so that the scaling is exact.
+FixedCoords ToFixed(const RepeatCoords& r, int width, int height, bool centreOffset) {
+  const double w = double(width) * 65536.0, h = double(height) * 65536.0;
+  FixedCoords f{uint32_t(int64_t(r.u * w)), uint32_t(int64_t(r.v * h)), uint32_t(int64_t(r.du * w)),
+                uint32_t(int64_t(r.dv * h))};
   if (centreOffset) {
     f.u -= 0x8000;
     f.v -= 0x8000;
@@ -366,8 +375,9 @@ void VisibleRange(const WrapTexture& level, const int* visible, const FixedCoord
 void ShadeFast(const Triangle& t, const Segment& g, int first, int count, uint32_t* out) {
   SpanTexture span = t.span;
   const int levels = t.level1 ? 2 : 1;
+  const RepeatCoords repeat = ToRepeat(g);
   for (int i = 0; i < levels; ++i) {
-    span.coords[i] = ToFixed(g, int(span.level[i].maskU + 1), int(span.level[i].maskV + 1), t.linear);
+    span.coords[i] = ToFixed(repeat, int(span.level[i].maskU + 1), int(span.level[i].maskV + 1), t.linear);
   }
   FixedColor color = t.flat ? t.flatFixed : ToFixed(g);
   if (first > 0) AdvanceSpan(span, color, first);
@@ -589,14 +599,15 @@ void ChooseLevels(const RasterState& s, Triangle& t, float cx, float cy) {
   }
 }
 
-void Evaluate(const Triangle& t, float x, float y, float* values) {
+// The attributes from `from` on at (x, y).
+void Evaluate(const Triangle& t, float x, float y, int from, float* values) {
   if (!t.perspective) {
-    for (int k = 0; k < kAttributeCount; ++k) values[k] = t.attributes[k].At(x, y);
+    for (int k = from; k < kAttributeCount; ++k) values[k] = t.attributes[k].At(x, y);
     return;
   }
   float q = t.q.At(x, y);
   float w = q > 0.0f ? 1.0f / q : 0.0f;
-  for (int k = 0; k < kAttributeCount; ++k) values[k] = t.attributes[k].At(x, y) * w;
+  for (int k = from; k < kAttributeCount; ++k) values[k] = t.attributes[k].At(x, y) * w;
 }
 
 Segment MakeSegment(const Triangle& t, int y, int x, int count) {
@@ -604,12 +615,14 @@ Segment MakeSegment(const Triangle& t, int y, int x, int count) {
   g.count = count;
   float fy = float(y);
   float first[kAttributeCount], last[kAttributeCount];
-  Evaluate(t, float(x), fy, first);
-  Evaluate(t, float(x + count - 1), fy, last);
+  // A flat triangle's colour is its first corner's: the colour ramps would go unread.
+  const int from = t.flat ? int(kU) : int(kR);
+  Evaluate(t, float(x), fy, from, first);
+  Evaluate(t, float(x + count - 1), fy, from, last);
   float inverse = count > 1 ? 1.0f / float(count - 1) : 0.0f;
   for (int k = 0; k < 4; ++k) {
-    float a = std::clamp(first[k], 0.0f, 255.0f);
-    float b = std::clamp(last[k], 0.0f, 255.0f);
+    float a = t.flat ? 0.0f : std::clamp(first[k], 0.0f, 255.0f);
+    float b = t.flat ? 0.0f : std::clamp(last[k], 0.0f, 255.0f);
     g.color[k] = a;
     g.colorStep[k] = (b - a) * inverse;
   }
