@@ -462,7 +462,7 @@ void SoftDevice::CreateBuffers() {
   // Drawn straight into memory the window's server reads, a frame is shown without a copy.
   backBuffer->shared = Win32AllocateSharedFrame(window, int(width), int(height));
   if (backBuffer->shared) {
-    std::vector<uint32_t>().swap(backBuffer->pixels);
+    decltype(backBuffer->pixels)().swap(backBuffer->pixels);
     std::fill(backBuffer->shared, backBuffer->shared + backBuffer->PixelCount(), 0xFF000000u);
   } else {
     backBuffer->pixels.assign(backBuffer->PixelCount(), 0xFF000000u);

@@ -23,6 +23,22 @@ void QuantiseToFormat(D3DFORMAT format, uint32_t* pixels, int count);
 // Draws what the device holds back, before anything reads or changes the pixels it would use.
 void DrawHeldDraws(SoftDevice* device);
 
+// Pixel memory, on 2 MB pages where it is that large and the kernel gives them: a frame reads the
+// big textures and the back buffer row by row, and on 4 KB pages nearly every row is a TLB miss.
+void* AllocatePixelMemory(size_t bytes);
+void FreePixelMemory(void* memory, size_t bytes);
+
+template <typename T>
+struct PixelAllocator {
+  using value_type = T;
+  PixelAllocator() = default;
+  template <typename U>
+  PixelAllocator(const PixelAllocator<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(AllocatePixelMemory(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) { FreePixelMemory(p, n * sizeof(T)); }
+  friend bool operator==(const PixelAllocator&, const PixelAllocator&) { return true; }
+};
+
 // A two-dimensional picture: one texture level or the back buffer. Its pixels are always held
 // as 0xAARRGGBB; a 16-bit format is converted on LockRect and back on UnlockRect. References
 // are counted by the container (the texture, or the device for the back buffer).
@@ -53,7 +69,7 @@ struct SoftSurface final : IDirect3DSurface8 {
   // presentation lends (`shared`).
   uint32_t* Pixels() { return shared ? shared : pixels.data(); }
   size_t PixelCount() const { return size_t(width) * height; }
-  std::vector<uint32_t> pixels;
+  std::vector<uint32_t, PixelAllocator<uint32_t>> pixels;
   uint32_t* shared = nullptr;
   std::vector<uint8_t> packed;  // the format's own bytes while a 16-bit surface is locked
   bool locked = false;

@@ -1,6 +1,10 @@
 // Surfaces, textures, vertex and index buffers of the software device.
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "platform/d3d8/soft_objects.h"
 
@@ -135,6 +139,32 @@ bool RectInside(const RECT* rect, UINT width, UINT height) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Pixel memory
+
+namespace {
+
+constexpr size_t kLargePage = size_t(2) << 20;
+
+}  // namespace
+
+void* AllocatePixelMemory(size_t bytes) {
+  if (bytes < kLargePage) return ::operator new(bytes);
+  const size_t rounded = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+  void* memory = std::aligned_alloc(kLargePage, rounded);
+  if (memory == nullptr) throw std::bad_alloc();
+  madvise(memory, rounded, MADV_HUGEPAGE);  // only advice: without it the pages are small
+  return memory;
+}
+
+void FreePixelMemory(void* memory, size_t bytes) {
+  if (bytes < kLargePage) {
+    ::operator delete(memory);
+  } else {
+    std::free(memory);
+  }
+}
 
 // ---------------------------------------------------------------------------------------------
 // SoftSurface
