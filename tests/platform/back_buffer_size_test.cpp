@@ -250,6 +250,7 @@ std::vector<uint32_t> PointSampledStripes(int bufferWidth, int bufferHeight) {
   TexturedVertex v[4] = {{-1, 1, 0.5f, du, dv}, {1, 1, 0.5f, 1 + du, dv},
                          {-1, -1, 0.5f, du, 0.75f + dv}, {1, -1, 0.5f, 1 + du, 0.75f + dv}};
   EXPECT_EQ(d.device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex)), D3D_OK);
+  d.device->SetTexture(0, nullptr);
   texture->Release();
   int width = 0, height = 0;
   std::vector<uint32_t> pixels = d.Pixels(&width, &height);
