@@ -9,7 +9,7 @@ packages="$packages libmpg123-dev"
 case "$mode" in
   run) packages="$packages imagemagick" ;;
   test) ;;
-  ci) packages="$packages clang libclang-rt-14-dev patch mingw-w64 xvfb xdotool imagemagick sox wine wine64
+  ci) packages="$packages clang libclang-rt-14-dev patch mingw-w64 xvfb x11-utils xdotool imagemagick sox wine wine64
     python3 file" ;;
 esac
 missing=""

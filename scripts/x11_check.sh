@@ -1,0 +1,92 @@
+#!/bin/bash
+# Runs the Linux build as an XScreenSaver hack (-window-id of the root window) on Xvfb screens and
+# checks the picture each present leaves there, on every path a present takes:
+#   shared   24-bit screen: the frame drawn straight into the memory the X server reads
+#   plain    24-bit screen with VESPERGLEN_NO_SHM=1: the frame converted and sent over the socket
+#   depth16  16-bit screen: the frame converted into the screen's own pixels
+#   fill     --fill on a wide screen: no bars
+# Each screenshot must show the picture (light and varied) and, where it is letterboxed, black
+# bars; no shared-memory segment may outlive the runs. Pictures go to build/x11-check.
+# Usage: scripts/x11_check.sh [build folder holding vesperglen and its content, default build/test]
+set -uo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/test}
+check=build/x11-check
+for tool in Xvfb xwininfo import convert ipcs; do
+  command -v $tool > /dev/null || { echo "x11_check: $tool is missing (scripts/install_deps.sh ci)" >&2; exit 2; }
+done
+[ -x "$build/vesperglen" ] || { echo "x11_check: no $build/vesperglen" >&2; exit 2; }
+mkdir -p "$check"
+rm -f "$check"/*.png "$check"/*.log
+segments_before=$(ipcs -m | grep -c '^0x')
+passed=0
+failed=0
+
+result() {
+  if [ "$1" = ok ]; then
+    echo "PASS $2"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $2: $3"
+    failed=$((failed + 1))
+  fi
+}
+
+# mean and standard deviation of a region of a picture, 0..1
+stats() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean] %[fx:standard_deviation]' info:; }
+
+# run NAME SCREEN PICTURE-REGION BAR-REGION-or-none [environment...] [-- saver options...]
+run() {
+  local name=$1 screen=$2 picture=$3 bar=$4
+  shift 4
+  local environment=() options=()
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do environment+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  options=("$@")
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3> "$check/display" 2> "$check/xvfb.log" &
+  local xvfb=$!
+  local display=""
+  for _ in $(seq 50); do
+    display=$(cat "$check/display" 2> /dev/null)
+    [ -n "$display" ] && break
+    sleep 0.1
+  done
+  local root
+  root=$(xwininfo -root -display ":$display" | awk '/Window id/ { print $4 }')
+  env DISPLAY=":$display" SDL_AUDIODRIVER=dummy VESPERGLEN_REGISTRY="$check/registry.reg" "${environment[@]}" \
+    "$build/vesperglen" -window-id "$((root))" "${options[@]}" > "$check/$name.log" 2>&1 &
+  local saver=$!
+  sleep 3
+  DISPLAY=":$display" import -window root "$check/$name.png"
+  kill -TERM $saver 2> /dev/null
+  wait $saver
+  local code=$?
+  kill $xvfb 2> /dev/null
+  wait $xvfb 2> /dev/null
+  read -r mean deviation <<< "$(stats "$check/$name.png" "$picture")"
+  if ! awk -v m="$mean" -v d="$deviation" 'BEGIN { exit !(m > 0.15 && d > 0.05) }'; then
+    result fail "$name" "the picture is missing (mean $mean, deviation $deviation)"
+    return
+  fi
+  if [ "$bar" != none ]; then
+    read -r mean deviation <<< "$(stats "$check/$name.png" "$bar")"
+    if ! awk -v m="$mean" 'BEGIN { exit !(m == 0) }'; then
+      result fail "$name" "the bar is not black (mean $mean)"
+      return
+    fi
+  fi
+  [ $code = 0 ] || { result fail "$name" "SIGTERM ended it with $code"; return; }
+  result ok "$name"
+}
+
+run shared 1920x1080x24 1440x1080+240+0 200x1080+0+0
+run plain 1920x1080x24 1440x1080+240+0 200x1080+0+0 VESPERGLEN_NO_SHM=1
+run depth16 800x600x16 800x600+0+0 none
+run fill 1920x1080x24 1920x1080+0+0 none -- --fill
+if [ "$(ipcs -m | grep -c '^0x')" -gt "$segments_before" ]; then
+  result fail segments "shared-memory segments were left behind: $(ipcs -m | tail -n +4)"
+else
+  result ok segments
+fi
+echo "x11_check: $passed passed, $failed failed"
+[ $failed = 0 ]
