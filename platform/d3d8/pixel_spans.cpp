@@ -1,6 +1,7 @@
 #include "platform/d3d8/pixel_spans.h"
 
 #include "platform/d3d8/pixel_spans_avx2.h"
+#include "platform/d3d8/span_kernel_picker.h"
 #include "platform/d3d8/pixel_spans_avx512.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
@@ -330,37 +331,17 @@ void WriteSpan(const uint32_t* src, uint32_t* dst, int count, const bool* pass) 
   }
 }
 
-template <bool Linear, bool Mip, SpanBlend Blend>
-ShadeSpanFunction PickShader([[maybe_unused]] bool vector, SpanDiffuse diffuse) {
+struct PortableKernels {
+  template <bool Linear, bool Mip, SpanDiffuse Diffuse, SpanBlend Blend>
+  static constexpr ShadeSpanFunction kernel = ShadeWrappedScalar<Linear, Mip, Diffuse, Blend>;
+};
+
 #ifdef VG_SPANS_SSE2
-  if (vector) {
-    switch (diffuse) {
-      case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, Mip, SpanDiffuse::kGouraud, Blend>;
-      case SpanDiffuse::kFlat: return ShadeWrapped<Linear, Mip, SpanDiffuse::kFlat, Blend>;
-      default: return ShadeWrapped<Linear, Mip, SpanDiffuse::kWhite, Blend>;
-    }
-  }
+struct Sse2Kernels {
+  template <bool Linear, bool Mip, SpanDiffuse Diffuse, SpanBlend Blend>
+  static constexpr ShadeSpanFunction kernel = ShadeWrapped<Linear, Mip, Diffuse, Blend>;
+};
 #endif
-  switch (diffuse) {
-    case SpanDiffuse::kGouraud: return ShadeWrappedScalar<Linear, Mip, SpanDiffuse::kGouraud, Blend>;
-    case SpanDiffuse::kFlat: return ShadeWrappedScalar<Linear, Mip, SpanDiffuse::kFlat, Blend>;
-    default: return ShadeWrappedScalar<Linear, Mip, SpanDiffuse::kWhite, Blend>;
-  }
-}
-
-template <bool Linear, bool Mip>
-ShadeSpanFunction PickShader(bool vector, SpanDiffuse diffuse, SpanBlend blend) {
-  switch (blend) {
-    case SpanBlend::kOver: return PickShader<Linear, Mip, SpanBlend::kOver>(vector, diffuse);
-    case SpanBlend::kAddBySourceColor: return PickShader<Linear, Mip, SpanBlend::kAddBySourceColor>(vector, diffuse);
-    default: return PickShader<Linear, Mip, SpanBlend::kReplace>(vector, diffuse);
-  }
-}
-
-template <bool Linear>
-ShadeSpanFunction PickShader(bool vector, bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
-  return mipBlend ? PickShader<Linear, true>(vector, diffuse, blend) : PickShader<Linear, false>(vector, diffuse, blend);
-}
 
 template <SpanBlend Blend>
 WriteSpanFunction PickWrite(bool vector, bool alphaTest) {
@@ -427,9 +408,10 @@ ShadeSpanFunction PickWrapShader(SpanKernelSet set, bool linear, bool mipBlend, 
   if (set >= SpanKernelSet::kAvx2 && SpanKernelSetRuns(SpanKernelSet::kAvx2)) {
     return PickWrapShaderAvx2(linear, mipBlend, diffuse, blend);
   }
-  bool vector = set != SpanKernelSet::kPortable && SpanKernelSetRuns(SpanKernelSet::kSse2);
-  return linear ? PickShader<true>(vector, mipBlend, diffuse, blend)
-                : PickShader<false>(vector, mipBlend, diffuse, blend);
+#ifdef VG_SPANS_SSE2
+  if (set != SpanKernelSet::kPortable) return PickSetKernel<Sse2Kernels>(linear, mipBlend, diffuse, blend);
+#endif
+  return PickSetKernel<PortableKernels>(linear, mipBlend, diffuse, blend);
 }
 
 WriteSpanFunction PickWriteSpan(SpanKernelSet set, SpanBlend blend, bool alphaTest) {

@@ -4,6 +4,7 @@
 // rest of the program runs on any x86. The last pixels of a span go to the SSE2 kernels, which
 // give the same pixels.
 #include "platform/d3d8/pixel_spans_avx2.h"
+#include "platform/d3d8/span_kernel_picker.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
 #define VG_SPANS_AVX2 1
@@ -359,33 +360,15 @@ VG_AVX2_KERNEL void ShadeWrapped(const SpanTexture& s, const FixedColor& color, 
   sse2(rest, restColor, count - done, out + done);
 }
 
-template <bool Linear, bool Mip, SpanBlend Blend>
-ShadeSpanFunction PickShader(SpanDiffuse diffuse) {
-  switch (diffuse) {
-    case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, Mip, SpanDiffuse::kGouraud, Blend>;
-    case SpanDiffuse::kFlat: return ShadeWrapped<Linear, Mip, SpanDiffuse::kFlat, Blend>;
-    default: return ShadeWrapped<Linear, Mip, SpanDiffuse::kWhite, Blend>;
-  }
-}
-
-template <bool Linear, bool Mip>
-ShadeSpanFunction PickShader(SpanDiffuse diffuse, SpanBlend blend) {
-  switch (blend) {
-    case SpanBlend::kOver: return PickShader<Linear, Mip, SpanBlend::kOver>(diffuse);
-    case SpanBlend::kAddBySourceColor: return PickShader<Linear, Mip, SpanBlend::kAddBySourceColor>(diffuse);
-    default: return PickShader<Linear, Mip, SpanBlend::kReplace>(diffuse);
-  }
-}
-
-template <bool Linear>
-ShadeSpanFunction PickShader(bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
-  return mipBlend ? PickShader<Linear, true>(diffuse, blend) : PickShader<Linear, false>(diffuse, blend);
-}
+struct Avx2Kernels {
+  template <bool Linear, bool Mip, SpanDiffuse Diffuse, SpanBlend Blend>
+  static constexpr ShadeSpanFunction kernel = ShadeWrapped<Linear, Mip, Diffuse, Blend>;
+};
 
 }  // namespace
 
 ShadeSpanFunction PickWrapShaderAvx2(bool linear, bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
-  return linear ? PickShader<true>(mipBlend, diffuse, blend) : PickShader<false>(mipBlend, diffuse, blend);
+  return PickSetKernel<Avx2Kernels>(linear, mipBlend, diffuse, blend);
 }
 
 #else

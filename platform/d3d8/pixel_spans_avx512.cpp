@@ -5,6 +5,7 @@
 // end are shaded from coordinates that still wrap into the texture and never stored. Only these
 // functions are built for AVX-512, so the rest of the program runs on any x86.
 #include "platform/d3d8/pixel_spans_avx512.h"
+#include "platform/d3d8/span_kernel_picker.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
 #define VG_SPANS_AVX512 1
@@ -373,33 +374,15 @@ VG_AVX512_KERNEL void ShadeWrapped(const SpanTexture& s, const FixedColor& color
   }
 }
 
-template <bool Linear, bool Mip, SpanBlend Blend>
-ShadeSpanFunction PickShader(SpanDiffuse diffuse) {
-  switch (diffuse) {
-    case SpanDiffuse::kGouraud: return ShadeWrapped<Linear, Mip, SpanDiffuse::kGouraud, Blend>;
-    case SpanDiffuse::kFlat: return ShadeWrapped<Linear, Mip, SpanDiffuse::kFlat, Blend>;
-    default: return ShadeWrapped<Linear, Mip, SpanDiffuse::kWhite, Blend>;
-  }
-}
-
-template <bool Linear, bool Mip>
-ShadeSpanFunction PickShader(SpanDiffuse diffuse, SpanBlend blend) {
-  switch (blend) {
-    case SpanBlend::kOver: return PickShader<Linear, Mip, SpanBlend::kOver>(diffuse);
-    case SpanBlend::kAddBySourceColor: return PickShader<Linear, Mip, SpanBlend::kAddBySourceColor>(diffuse);
-    default: return PickShader<Linear, Mip, SpanBlend::kReplace>(diffuse);
-  }
-}
-
-template <bool Linear>
-ShadeSpanFunction PickShader(bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
-  return mipBlend ? PickShader<Linear, true>(diffuse, blend) : PickShader<Linear, false>(diffuse, blend);
-}
+struct Avx512Kernels {
+  template <bool Linear, bool Mip, SpanDiffuse Diffuse, SpanBlend Blend>
+  static constexpr ShadeSpanFunction kernel = ShadeWrapped<Linear, Mip, Diffuse, Blend>;
+};
 
 }  // namespace
 
 ShadeSpanFunction PickWrapShaderAvx512(bool linear, bool mipBlend, SpanDiffuse diffuse, SpanBlend blend) {
-  return linear ? PickShader<true>(mipBlend, diffuse, blend) : PickShader<false>(mipBlend, diffuse, blend);
+  return PickSetKernel<Avx512Kernels>(linear, mipBlend, diffuse, blend);
 }
 
 #else
