@@ -226,6 +226,10 @@ void Win32Activate(HWND topLevel);
 void Win32DeactivateApp();
 // Runs the destruction cascade for a window we did not create (the preview host went away).
 void Win32DestroyForeignWindow(Win32Window* window);
+// The X window `id` was destroyed: a foreign window record of it is destroyed, and a window of ours
+// that drew into it (the saver on an XScreenSaver window) is sent WM_CLOSE; neither draws into it
+// again.
+void Win32X11WindowGone(unsigned long id);
 
 // ---- Timers (between the core files) ----------------------------------------------------------
 // Takes the first due timer for `window` (null: any) as a WM_TIMER message; reschedules it when

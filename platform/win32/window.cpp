@@ -280,6 +280,19 @@ void Win32DestroyForeignWindow(Win32Window* window) {
   Destroy(window);
 }
 
+void Win32X11WindowGone(unsigned long id) {
+  for (Win32Window& window : win32Windows) {
+    if (window.handle == nullptr || window.x11Window != id || id == 0) continue;
+    if (window.foreign) {
+      Win32DestroyForeignWindow(&window);
+      continue;
+    }
+    // The saver's own window drew into it: it closes, as when its window is closed.
+    window.x11Window = 0;
+    PostMessageA(window.handle, WM_CLOSE, 0, 0);
+  }
+}
+
 // ---- Classes ----------------------------------------------------------------------------------
 
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {

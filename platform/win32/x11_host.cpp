@@ -309,13 +309,10 @@ void HandleEvent(const XEvent& event) {
     case Expose:
       if (HostWindow* host = FindHost(event.xexpose.window)) host->barsDirty = true;
       break;
-    case DestroyNotify: {
+    case DestroyNotify:
       if (HostWindow* host = FindHost(event.xdestroywindow.window)) ForgetHost(host);
-      HWND handle = reinterpret_cast<HWND>(uintptr_t(event.xdestroywindow.window));
-      Win32Window* window = Win32FindWindow(handle);
-      if (window != nullptr && window->foreign) Win32DestroyForeignWindow(window);
+      Win32X11WindowGone(event.xdestroywindow.window);
       break;
-    }
     default: break;
   }
 }

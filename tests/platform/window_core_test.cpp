@@ -178,6 +178,26 @@ TEST_F(WindowCore, DefaultProcedureTurnsCloseRequestsIntoDestruction) {
   EXPECT_EQ(closing, (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSCOMMAND, WM_CLOSE}));
 }
 
+TEST_F(WindowCore, AWindowWhoseXWindowIsDestroyedClosesAndDrawsThereNoMore) {
+  HWND saver = Make(WS_POPUP, nullptr);
+  HWND other = Make(WS_POPUP, nullptr);
+  Win32FindWindow(saver)->x11Window = 0x600001;
+  Win32FindWindow(other)->x11Window = 0x600002;
+  logged.clear();
+  Win32X11WindowGone(0x600001);
+  // Closed through the queue, as a close of the window itself: not from inside the X event.
+  EXPECT_TRUE(IsWindow(saver));
+  EXPECT_EQ(Win32FindWindow(saver)->x11Window, 0u);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  EXPECT_FALSE(IsWindow(saver));
+  std::vector<UINT> seen = MessagesTo(saver);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), UINT(WM_CLOSE));
+  EXPECT_TRUE(IsWindow(other));
+  EXPECT_EQ(Win32FindWindow(other)->x11Window, 0x600002u);
+}
+
 TEST_F(WindowCore, KeysBecomeCharactersAndSignalsBecomeQuit) {
   HWND w = Make(WS_POPUP | WS_VISIBLE, nullptr);
   MSG key = {w, WM_KEYDOWN, 'Q', 0, 0, {0, 0}};
