@@ -4,6 +4,7 @@
 #   shared   24-bit screen: the frame drawn straight into the memory the X server reads
 #   plain    24-bit screen with VESPERGLEN_NO_SHM=1: the frame converted and sent over the socket
 #   depth16  16-bit screen: the frame converted into the screen's own pixels
+#   depth30  30-bit screen: the same, ten bits a channel
 #   fill     --fill on a wide screen: no bars
 #   window_gone  the window it draws into is destroyed: the saver ends
 # Each screenshot must show the picture (light and varied) and, where it is letterboxed, black
@@ -137,6 +138,7 @@ PY
 run shared 1920x1080x24 1440x1080+240+0 200x1080+0+0
 run plain 1920x1080x24 1440x1080+240+0 200x1080+0+0 VESPERGLEN_NO_SHM=1
 run depth16 800x600x16 800x600+0+0 none
+run depth30 800x600x30 800x600+0+0 none
 run fill 1920x1080x24 1920x1080+0+0 none -- --fill
 window_gone
 if [ "$(ipcs -m | grep -c '^0x')" -gt "$segments_before" ]; then
