@@ -37,6 +37,18 @@ result() {
 # mean and standard deviation of a region of a picture, 0..1
 stats() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean] %[fx:standard_deviation]' info:; }
 
+# Starts an Xvfb screen (WxHxDEPTH) on a free display: sets xvfb (its pid) and display.
+start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3> "$check/display" 2> "$check/xvfb.log" &
+  xvfb=$!
+  display=""
+  for _ in $(seq 50); do
+    display=$(cat "$check/display" 2> /dev/null)
+    [ -n "$display" ] && break
+    sleep 0.1
+  done
+}
+
 # run NAME SCREEN PICTURE-REGION BAR-REGION-or-none [environment...] [-- saver options...]
 run() {
   local name=$1 screen=$2 picture=$3 bar=$4
@@ -45,14 +57,7 @@ run() {
   while [ $# -gt 0 ] && [ "$1" != -- ]; do environment+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   options=("$@")
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3> "$check/display" 2> "$check/xvfb.log" &
-  local xvfb=$!
-  local display=""
-  for _ in $(seq 50); do
-    display=$(cat "$check/display" 2> /dev/null)
-    [ -n "$display" ] && break
-    sleep 0.1
-  done
+  start_xvfb "$screen"
   local root
   root=$(xwininfo -root -display ":$display" | awk '/Window id/ { print $4 }')
   env DISPLAY=":$display" SDL_AUDIODRIVER=dummy VESPERGLEN_REGISTRY="$check/registry.reg" "${environment[@]}" \
@@ -83,14 +88,7 @@ run() {
 
 # A window that the screen saver daemon destroys: the saver must end within five seconds.
 window_gone() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$check/display" 2> "$check/xvfb.log" &
-  local xvfb=$!
-  local display=""
-  for _ in $(seq 50); do
-    display=$(cat "$check/display" 2> /dev/null)
-    [ -n "$display" ] && break
-    sleep 0.1
-  done
+  start_xvfb 1024x768x24
   python3 - ":$display" > "$check/window" <<'PY' &
 import ctypes, sys, time
 x = ctypes.CDLL("libX11.so.6")
