@@ -248,16 +248,23 @@ HostWindow* AdoptHost(unsigned long id) {
   return slot;
 }
 
-XImage* CreateSharedImage(HostWindow* host, int width, int height) {
+// An image of the window's visual over a new shared segment attached to the server; null if the
+// server takes none.
+XImage* CreateSegmentImage(const HostWindow* host, int width, int height, XShmSegmentInfo* segment) {
   XImage* image = xlib.shmCreateImage(xlib.display, host->visual, unsigned(host->depth), ZPixmap, nullptr,
-                                      &host->segment, unsigned(width), unsigned(height));
+                                      segment, unsigned(width), unsigned(height));
   if (image == nullptr) return nullptr;
-  if (!AttachSegment(&host->segment, size_t(image->bytes_per_line) * size_t(height))) {
+  if (!AttachSegment(segment, size_t(image->bytes_per_line) * size_t(height))) {
     DestroyImageShell(image);
     return nullptr;
   }
-  image->data = host->segment.shmaddr;
-  host->shared = true;
+  image->data = segment->shmaddr;
+  return image;
+}
+
+XImage* CreateSharedImage(HostWindow* host, int width, int height) {
+  XImage* image = CreateSegmentImage(host, width, height, &host->segment);
+  host->shared = image != nullptr;
   return image;
 }
 
@@ -458,16 +465,14 @@ uint32_t* Win32X11AllocateSharedFrame(unsigned long id, int width, int height) {
     if (frame.image == nullptr && slot == nullptr) slot = &frame;
   }
   if (slot == nullptr) return nullptr;
-  XImage* image = xlib.shmCreateImage(xlib.display, host->visual, unsigned(host->depth), ZPixmap, nullptr,
-                                      &slot->segment, unsigned(width), unsigned(height));
+  XImage* image = CreateSegmentImage(host, width, height, &slot->segment);
   if (image == nullptr) return nullptr;
-  const size_t bytes = size_t(width) * size_t(height) * 4;
-  if (image->bits_per_pixel != 32 || image->bytes_per_line != width * 4 || !AttachSegment(&slot->segment, bytes)) {
+  // Drawn into as the device's rows of 32-bit pixels, so it must be laid out as those.
+  if (image->bits_per_pixel != 32 || image->bytes_per_line != width * 4) {
+    DetachSegment(&slot->segment);
     DestroyImageShell(image);
-    slot->segment = XShmSegmentInfo{};
     return nullptr;
   }
-  image->data = slot->segment.shmaddr;
   image->byte_order = LSBFirst;
   slot->image = image;
   return reinterpret_cast<uint32_t*>(image->data);
